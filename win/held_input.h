@@ -1,0 +1,76 @@
+// The record of every key and mouse button the injector has pressed and not yet released, so
+// that all of it can always be released. Owned by the injector; used only on the injection
+// thread, so it takes no lock.
+#ifndef ORVANE_WIN_HELD_INPUT_H_
+#define ORVANE_WIN_HELD_INPUT_H_
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <vector>
+
+#include "win/hid_usage_table.h"
+#include "win/inject_event.h"
+#include "win/inject_reject.h"
+
+namespace orvane::win {
+
+// True for the eight modifier keys: both Ctrl, Shift, Alt and Windows keys.
+bool isModifierScan(std::uint16_t scanId);
+
+// What takeHeld hands back, in release order.
+struct HeldRelease {
+  std::vector<std::int32_t> buttons;  // left, right, middle as far as held
+  std::vector<std::uint16_t> keys;    // ordinary keys ascending, then modifiers ascending
+};
+
+class HeldInput {
+ public:
+  HeldInput();
+
+  // Sets the button's bit; false when it was already set or the number is not 0..2.
+  bool pressButton(std::int32_t button);
+  bool isButtonHeld(std::int32_t button) const;
+  // Clears the bit; returns whether it was set (false for a number not 0..2).
+  bool releaseButton(std::int32_t button);
+
+  // Adds the key; false when it was already held (it stays held once).
+  bool pressKey(std::uint16_t scanId);
+  // Removes the key; returns whether it was held.
+  bool releaseKey(std::uint16_t scanId);
+
+  ModifierState modifierState() const;
+  bool anyHeld() const;
+
+  // Empties keys and buttons and returns them in release order.
+  HeldRelease takeHeld();
+
+  // Zeroes both wheel remainders, empties the record and returns the tagged events that release
+  // it: button-ups without movement, then key-ups in takeHeld's order. reportedRejects is kept.
+  std::vector<InjectEvent> releaseAllEvents();
+
+  // Ascending, each key once. Capacity for a whole keyboard is reserved up front so pressing a
+  // key never allocates.
+  std::vector<std::uint16_t> heldKeys;
+  std::uint32_t heldButtons = 0;  // bit 0 left, bit 1 right, bit 2 middle
+  double wheelRemainderX = 0.0;
+  double wheelRemainderY = 0.0;
+  // Refusal values already reported, indexed by InjectReject value; never cleared.
+  std::bitset<kInjectRejectCount> reportedRejects;
+};
+
+// Virtual keys the modifier sweep polls, in polling order: left and right Shift, Ctrl, Alt, then
+// left and right Windows.
+inline constexpr std::size_t kSweepKeyCount = 8;
+inline constexpr std::array<std::int32_t, kSweepKeyCount> kSweepVirtualKeys = {
+    0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
+
+// The sweep's key-ups from the eight polled key states (in kSweepVirtualKeys order): a state of
+// 0 or below gives a tagged key-up for that modifier, a positive state is skipped. Reads no
+// held-input record.
+std::vector<InjectEvent> modifierSweepEvents(
+    const std::array<std::int16_t, kSweepKeyCount>& keyStates);
+
+}  // namespace orvane::win
+
+#endif  // ORVANE_WIN_HELD_INPUT_H_

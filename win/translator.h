@@ -1,0 +1,23 @@
+// Translation of one decoded wire message into the events that realise it, with the key table,
+// the pointer mapping and the held-input record. Injection thread only (the record is unlocked).
+#ifndef ORVANE_WIN_TRANSLATOR_H_
+#define ORVANE_WIN_TRANSLATOR_H_
+
+#include "win/held_input.h"
+#include "win/inject_event.h"
+#include "win/pointer_geometry.h"
+#include "win/wire_decoder.h"
+
+namespace orvane::win {
+
+// Returns the events to inject (in order) and at most one refusal, updating held keys and
+// buttons, the wheel remainders and the set of reported refusals. Never throws on any decoded
+// message; allocates only the batch's event array. The caller injects the events whenever there
+// are any, also when the batch carries a refusal (a repeated button-down keeps its move, a
+// button-up keeps its release when the move could not be mapped).
+InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
+                             const PointerGeometry& geometry);
+
+}  // namespace orvane::win
+
+#endif  // ORVANE_WIN_TRANSLATOR_H_
