@@ -57,6 +57,11 @@ class HeldInput {
   double wheelRemainderY = 0.0;
   // Refusal values already reported, indexed by InjectReject value; never cleared.
   std::bitset<kInjectRejectCount> reportedRejects;
+
+ private:
+  template <typename OnButton, typename OnKey>
+  void forEachInReleaseOrder(OnButton onButton, OnKey onKey) const;
+  void clearHeld();
 };
 
 // Virtual keys the modifier sweep polls, in polling order: left and right Shift, Ctrl, Alt, then

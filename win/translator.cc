@@ -1,0 +1,163 @@
+// Wire messages to injection events.
+#include "win/translator.h"
+
+#include <cmath>
+
+#include "win/hid_usage_table.h"
+
+namespace orvane::win {
+namespace {
+
+// The controller sends 60 wheel units to a notch.
+constexpr double kWireUnitsPerNotch = 60.0;
+// More notches than this in one step are discarded rather than carried, so a runaway value
+// cannot scroll for seconds.
+constexpr std::int32_t kMaxNotchesPerStep = 64;
+
+// Events per message kind, reserved up front so a batch allocates its array once.
+constexpr std::size_t kMoveEventsMax = 1;
+constexpr std::size_t kPointerEventsMax = 2;
+constexpr std::size_t kWheelEventsMax = 2;
+constexpr std::size_t kKeyEventsMax = 1;
+
+void recordReject(HeldInput& held, InjectBatch& batch, InjectReject reject) {
+  batch.reject = reject;
+  const auto index = static_cast<std::size_t>(reject);
+  batch.firstOfKind = !held.reportedRejects[index];
+  held.reportedRejects[index] = true;
+}
+
+// Appends the absolute move for the message's position; false (and BadGeometry) when the
+// geometry cannot map it.
+bool appendPointerMove(HeldInput& held, InjectBatch& batch, const WireMessage& message,
+                       const PointerGeometry& geometry) {
+  const PointerTarget target = mapPointer(geometry, message.x, message.y);
+  if (!target.ok) {
+    recordReject(held, batch, InjectReject::BadGeometry);
+    return false;
+  }
+  batch.clamped = target.clamped;
+  batch.events.push_back(mouseEvent(target.ax, target.ay, 0, target.flags));
+  return true;
+}
+
+// Whole notches for one axis. The remainder keeps its sign, so small movements add up across
+// messages and a reversal first uses up what is left.
+std::int32_t accumulateWheel(double& remainder, double movement) {
+  if (std::isfinite(movement)) remainder += movement;
+  if (!std::isfinite(remainder)) {
+    remainder = 0.0;
+    return 0;
+  }
+  const double notches = std::trunc(remainder / kWireUnitsPerNotch);
+  if (notches > kMaxNotchesPerStep || notches < -kMaxNotchesPerStep) {
+    remainder = 0.0;
+    return notches > 0 ? kMaxNotchesPerStep : -kMaxNotchesPerStep;
+  }
+  remainder -= notches * kWireUnitsPerNotch;
+  return static_cast<std::int32_t>(notches);
+}
+
+std::uint32_t wheelData(std::int32_t notches) {
+  // The platform takes the signed delta in an unsigned field.
+  return static_cast<std::uint32_t>(notches * kWheelNotch);
+}
+
+void translateButtonDown(HeldInput& held, InjectBatch& batch, const WireMessage& message,
+                         const PointerGeometry& geometry) {
+  batch.events.reserve(kPointerEventsMax);
+  if (!appendPointerMove(held, batch, message, geometry)) return;
+  if (!held.pressButton(message.button)) {
+    // The move still goes out; the system never sees two downs without an up between them.
+    recordReject(held, batch, InjectReject::ButtonAlreadyHeld);
+    return;
+  }
+  batch.events.push_back(
+      mouseEvent(0, 0, 0, kButtonDownFlags[static_cast<std::size_t>(message.button)]));
+}
+
+void translateButtonUp(HeldInput& held, InjectBatch& batch, const WireMessage& message,
+                       const PointerGeometry& geometry) {
+  if (!held.isButtonHeld(message.button)) {
+    recordReject(held, batch, InjectReject::ButtonNotHeld);
+    return;
+  }
+  batch.events.reserve(kPointerEventsMax);
+  // A release is never lost to a geometry failure: the button comes up where the pointer is.
+  appendPointerMove(held, batch, message, geometry);
+  held.releaseButton(message.button);
+  batch.events.push_back(
+      mouseEvent(0, 0, 0, kButtonUpFlags[static_cast<std::size_t>(message.button)]));
+}
+
+void translateWheel(HeldInput& held, InjectBatch& batch, const WireMessage& message) {
+  // Positive dy scrolls down on the wire, which is a negative delta for the platform.
+  const std::int32_t vertical = -accumulateWheel(held.wheelRemainderY, message.dy);
+  const std::int32_t horizontal = accumulateWheel(held.wheelRemainderX, message.dx);
+  if (vertical == 0 && horizontal == 0) return;
+  batch.events.reserve(kWheelEventsMax);
+  if (vertical != 0) batch.events.push_back(mouseEvent(0, 0, wheelData(vertical), kMouseWheel));
+  if (horizontal != 0) {
+    batch.events.push_back(mouseEvent(0, 0, wheelData(horizontal), kMouseHorizontalWheel));
+  }
+}
+
+void translateKeyDown(HeldInput& held, InjectBatch& batch, const WireMessage& message) {
+  const KeyLookup lookup = lookupKeyDown(message.hid, held.modifierState());
+  if (!lookup.ok) {
+    recordReject(held, batch, lookup.reject);
+    return;
+  }
+  // A key already held stays held and goes down again: that is how automatic repeat looks.
+  held.pressKey(lookup.scanId);
+  batch.events.reserve(kKeyEventsMax);
+  batch.events.push_back(keyEvent(lookup.scanId, false));
+}
+
+void translateKeyUp(HeldInput& held, InjectBatch& batch, const WireMessage& message) {
+  const KeyLookup lookup = lookupKeyUp(message.hid);
+  if (!lookup.ok) {
+    recordReject(held, batch, lookup.reject);
+    return;
+  }
+  if (!held.releaseKey(lookup.scanId)) {
+    recordReject(held, batch, InjectReject::KeyNotHeld);
+    return;
+  }
+  batch.events.reserve(kKeyEventsMax);
+  batch.events.push_back(keyEvent(lookup.scanId, true));
+}
+
+}  // namespace
+
+InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
+                             const PointerGeometry& geometry) {
+  InjectBatch batch;
+  switch (message.kind) {
+    case WireKind::Move:
+      batch.events.reserve(kMoveEventsMax);
+      appendPointerMove(held, batch, message, geometry);
+      break;
+    case WireKind::ButtonDown:
+      translateButtonDown(held, batch, message, geometry);
+      break;
+    case WireKind::ButtonUp:
+      translateButtonUp(held, batch, message, geometry);
+      break;
+    case WireKind::Wheel:
+      translateWheel(held, batch, message);
+      break;
+    case WireKind::KeyDown:
+      translateKeyDown(held, batch, message);
+      break;
+    case WireKind::KeyUp:
+      translateKeyUp(held, batch, message);
+      break;
+    case WireKind::ReleaseAll:
+      batch.events = held.releaseAllEvents();
+      break;
+  }
+  return batch;
+}
+
+}  // namespace orvane::win
