@@ -1,0 +1,68 @@
+// Test helper: an in-memory messenger that records what is sent and delivers messages to the
+// installed handlers as the Dart side would.
+#ifndef FLUTTER_CLIENT_TESTING_FAKE_BINARY_MESSENGER_H_
+#define FLUTTER_CLIENT_TESTING_FAKE_BINARY_MESSENGER_H_
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "flutter/binary_messenger.h"
+
+namespace flutter::testing {
+
+class FakeBinaryMessenger : public BinaryMessenger {
+ public:
+  struct SentMessage {
+    std::string channel;
+    std::vector<uint8_t> bytes;
+    bool nullData;
+  };
+
+  // One reply per delivered message, in the order the replies arrive; an empty reply has
+  // nullData set.
+  struct Reply {
+    std::vector<uint8_t> bytes;
+    bool nullData;
+  };
+
+  void Send(const std::string& channel, const uint8_t* message, size_t message_size,
+            BinaryReply /*reply*/) const override {
+    sent.push_back({channel, Bytes(message, message_size), message == nullptr});
+  }
+
+  void SetMessageHandler(const std::string& channel, BinaryMessageHandler handler) override {
+    if (handler) {
+      handlers[channel] = std::move(handler);
+    } else {
+      handlers.erase(channel);
+    }
+  }
+
+  // Delivers `message` on `channel`; false when no handler is installed.
+  bool Deliver(const std::string& channel, const std::vector<uint8_t>& message) {
+    const auto found = handlers.find(channel);
+    if (found == handlers.end()) {
+      return false;
+    }
+    found->second(message.data(), message.size(), [this](const uint8_t* reply, size_t size) {
+      replies.push_back({Bytes(reply, size), reply == nullptr});
+    });
+    return true;
+  }
+
+  mutable std::vector<SentMessage> sent;
+  std::vector<Reply> replies;
+  std::map<std::string, BinaryMessageHandler> handlers;
+
+ private:
+  static std::vector<uint8_t> Bytes(const uint8_t* data, size_t size) {
+    return data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size);
+  }
+};
+
+}  // namespace flutter::testing
+
+#endif  // FLUTTER_CLIENT_TESTING_FAKE_BINARY_MESSENGER_H_
