@@ -1,0 +1,142 @@
+// The held-input record: button and key bookkeeping, release order, the sweep's key-ups.
+#include "win/held_input.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orvane::win {
+namespace {
+
+constexpr std::uint16_t kScanA = 0x001E;
+constexpr std::uint16_t kScanZ = 0x002C;
+constexpr std::uint16_t kScanLeftCtrl = 0x001D;
+constexpr std::uint16_t kScanRightAlt = 0xE038;
+constexpr std::uint16_t kScanRightWin = 0xE05C;
+constexpr std::uint16_t kScanUpArrow = 0xE048;
+
+TEST(HeldInput, ButtonsAreHeldOnceAndOnlyZeroToTwo) {
+  HeldInput held;
+  EXPECT_FALSE(held.anyHeld());
+  EXPECT_TRUE(held.pressButton(1));
+  EXPECT_FALSE(held.pressButton(1));
+  EXPECT_TRUE(held.isButtonHeld(1));
+  EXPECT_TRUE(held.anyHeld());
+  for (const std::int32_t bad : {-1, 3, 31, 32, 1000}) {
+    EXPECT_FALSE(held.pressButton(bad)) << bad;
+    EXPECT_FALSE(held.isButtonHeld(bad)) << bad;
+    EXPECT_FALSE(held.releaseButton(bad)) << bad;
+  }
+  EXPECT_EQ(held.heldButtons, 0x2U);
+  EXPECT_TRUE(held.releaseButton(1));
+  EXPECT_FALSE(held.releaseButton(1));
+  EXPECT_FALSE(held.anyHeld());
+}
+
+TEST(HeldInput, KeysAreAnOrderedSet) {
+  HeldInput held;
+  EXPECT_TRUE(held.pressKey(kScanUpArrow));
+  EXPECT_TRUE(held.pressKey(kScanA));
+  EXPECT_FALSE(held.pressKey(kScanA));
+  EXPECT_TRUE(held.pressKey(kScanLeftCtrl));
+  EXPECT_EQ(held.heldKeys, (std::vector<std::uint16_t>{kScanLeftCtrl, kScanA, kScanUpArrow}));
+  EXPECT_TRUE(held.releaseKey(kScanA));
+  EXPECT_FALSE(held.releaseKey(kScanA));
+  EXPECT_FALSE(held.releaseKey(kScanZ));
+  EXPECT_EQ(held.heldKeys, (std::vector<std::uint16_t>{kScanLeftCtrl, kScanUpArrow}));
+}
+
+TEST(HeldInput, IsModifierScanIsExactlyTheEightModifiers) {
+  int modifiers = 0;
+  for (std::uint32_t scanId = 0; scanId <= 0xFFFF; ++scanId) {
+    modifiers += isModifierScan(static_cast<std::uint16_t>(scanId)) ? 1 : 0;
+  }
+  EXPECT_EQ(modifiers, 8);
+  for (const std::uint16_t scanId :
+       {0x001D, 0x002A, 0x0036, 0x0038, 0xE01D, 0xE038, 0xE05B, 0xE05C}) {
+    EXPECT_TRUE(isModifierScan(scanId)) << scanId;
+  }
+}
+
+TEST(HeldInput, TakeHeldReleasesButtonsThenKeysThenModifiers) {
+  HeldInput held;
+  held.pressKey(kScanRightWin);
+  held.pressKey(kScanUpArrow);
+  held.pressKey(kScanLeftCtrl);
+  held.pressKey(kScanZ);
+  held.pressKey(kScanA);
+  held.pressButton(2);
+  held.pressButton(0);
+  const HeldRelease release = held.takeHeld();
+  EXPECT_EQ(release.buttons, (std::vector<std::int32_t>{0, 2}));
+  EXPECT_EQ(release.keys, (std::vector<std::uint16_t>{kScanA, kScanZ, kScanUpArrow, kScanLeftCtrl,
+                                                      kScanRightWin}));
+  EXPECT_FALSE(held.anyHeld());
+}
+
+TEST(HeldInput, ReleaseAllEventsEmptiesTheRecordButKeepsReportedRejects) {
+  HeldInput held;
+  held.pressButton(0);
+  held.pressKey(kScanA);
+  held.pressKey(kScanLeftCtrl);
+  held.pressKey(kScanRightAlt);
+  held.wheelRemainderX = -12.5;
+  held.wheelRemainderY = 30.0;
+  held.reportedRejects[static_cast<std::size_t>(InjectReject::KeyNotHeld)] = true;
+
+  const std::vector<InjectEvent> events = held.releaseAllEvents();
+  ASSERT_EQ(events.size(), 4U);
+  EXPECT_EQ(events[0].kind, InjectEventKind::Mouse);
+  EXPECT_EQ(events[0].flags, kMouseLeftUp);
+  EXPECT_EQ(events[0].dx, 0);
+  EXPECT_EQ(events[0].dy, 0);
+  const std::vector<std::pair<std::uint16_t, std::uint32_t>> keys = {
+      {0x1E, 0x000A}, {0x1D, 0x000A}, {0x38, 0x000B}};
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(events[i + 1].kind, InjectEventKind::Keyboard);
+    EXPECT_EQ(events[i + 1].vk, 0);
+    EXPECT_EQ(events[i + 1].scan, keys[i].first);
+    EXPECT_EQ(events[i + 1].flags, keys[i].second);
+  }
+  for (const InjectEvent& event : events) {
+    EXPECT_EQ(event.extraInfo, kInjectedTag);
+    EXPECT_EQ(event.time, 0U);
+  }
+  EXPECT_FALSE(held.anyHeld());
+  EXPECT_EQ(held.wheelRemainderX, 0.0);
+  EXPECT_EQ(held.wheelRemainderY, 0.0);
+  EXPECT_TRUE(held.reportedRejects[static_cast<std::size_t>(InjectReject::KeyNotHeld)]);
+  EXPECT_TRUE(held.releaseAllEvents().empty());
+}
+
+TEST(HeldInput, RightAndMiddleButtonsComeUpInOrderWithoutMovement) {
+  HeldInput held;
+  held.pressButton(2);
+  held.pressButton(1);
+  const std::vector<InjectEvent> events = held.releaseAllEvents();
+  ASSERT_EQ(events.size(), 2U);
+  EXPECT_EQ(events[0].flags, kMouseRightUp);
+  EXPECT_EQ(events[1].flags, kMouseMiddleUp);
+}
+
+TEST(ModifierSweep, StatesOfZeroOrBelowGiveKeyUps) {
+  const std::vector<std::uint16_t> allScans = {0x2A, 0x36, 0x1D, 0x1D, 0x38, 0x38, 0x5B, 0x5C};
+  const std::vector<bool> allExtended = {false, false, false, true, false, true, true, true};
+  const std::vector<InjectEvent> all = modifierSweepEvents({});
+  ASSERT_EQ(all.size(), kSweepKeyCount);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(all[i].kind, InjectEventKind::Keyboard);
+    EXPECT_EQ(all[i].scan, allScans[i]);
+    EXPECT_EQ(all[i].flags, allExtended[i] ? 0x000BU : 0x000AU);
+    EXPECT_EQ(all[i].extraInfo, kInjectedTag);
+  }
+  // Down (negative) and 0 release; a positive state is skipped.
+  const std::vector<InjectEvent> some = modifierSweepEvents({1, -32768, 1, 1, 1, 0x7FFF, -1, 1});
+  ASSERT_EQ(some.size(), 2U);
+  EXPECT_EQ(some[0].scan, 0x36);
+  EXPECT_EQ(some[1].scan, 0x5B);
+  EXPECT_TRUE(modifierSweepEvents({1, 1, 1, 1, 1, 1, 1, 1}).empty());
+}
+
+}  // namespace
+}  // namespace orvane::win

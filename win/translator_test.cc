@@ -1,0 +1,248 @@
+// Translation of messages into events: pointer buttons with the held record, wheel accumulation,
+// keys with the table and chords, refusal bookkeeping.
+#include "win/translator.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orvane::win {
+namespace {
+
+constexpr std::uint32_t kPage7 = 0x00070000;
+
+WireMessage pointer(WireKind kind, std::int32_t button, double x = 0.5, double y = 0.25) {
+  WireMessage message;
+  message.kind = kind;
+  message.button = button;
+  message.x = x;
+  message.y = y;
+  return message;
+}
+
+WireMessage wheel(double dx, double dy) {
+  WireMessage message;
+  message.kind = WireKind::Wheel;
+  message.dx = dx;
+  message.dy = dy;
+  return message;
+}
+
+WireMessage key(WireKind kind, std::uint32_t id) {
+  WireMessage message;
+  message.kind = kind;
+  message.hid = kPage7 | id;
+  return message;
+}
+
+PointerGeometry badGeometry() {
+  PointerGeometry geometry;
+  geometry.primary = false;
+  return geometry;
+}
+
+struct Translator {
+  HeldInput held;
+  InjectBatch operator()(const WireMessage& message, const PointerGeometry& geometry = {}) {
+    InjectBatch batch = translateMessage(held, message, geometry);
+    for (const InjectEvent& event : batch.events) EXPECT_EQ(event.extraInfo, kInjectedTag);
+    return batch;
+  }
+};
+
+std::vector<std::uint32_t> flagsOf(const InjectBatch& batch) {
+  std::vector<std::uint32_t> flags;
+  for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
+  return flags;
+}
+
+TEST(TranslateMessage, MoveIsOneAbsoluteEvent) {
+  Translator translate;
+  const InjectBatch batch = translate(pointer(WireKind::Move, 0));
+  ASSERT_EQ(batch.events.size(), 1U);
+  EXPECT_EQ(batch.events[0].dx, 32768);
+  EXPECT_EQ(batch.events[0].dy, 16384);
+  EXPECT_EQ(batch.events[0].flags, 0x8001U);
+  EXPECT_EQ(batch.reject, InjectReject::None);
+  EXPECT_FALSE(batch.clamped);
+}
+
+TEST(TranslateMessage, ButtonsFollowTheHeldRecord) {
+  Translator translate;
+  EXPECT_EQ(flagsOf(translate(pointer(WireKind::ButtonDown, 1))),
+            (std::vector<std::uint32_t>{0x8001, 0x0008}));
+  const InjectBatch again = translate(pointer(WireKind::ButtonDown, 1));
+  EXPECT_EQ(flagsOf(again), std::vector<std::uint32_t>{0x8001});
+  EXPECT_EQ(again.reject, InjectReject::ButtonAlreadyHeld);
+  EXPECT_TRUE(again.firstOfKind);
+  EXPECT_EQ(flagsOf(translate(pointer(WireKind::ButtonUp, 1))),
+            (std::vector<std::uint32_t>{0x8001, 0x0010}));
+  const InjectBatch notHeld = translate(pointer(WireKind::ButtonUp, 1));
+  EXPECT_TRUE(notHeld.events.empty());
+  EXPECT_EQ(notHeld.reject, InjectReject::ButtonNotHeld);
+  EXPECT_FALSE(translate.held.anyHeld());
+  EXPECT_EQ(flagsOf(translate(pointer(WireKind::ButtonDown, 0))),
+            (std::vector<std::uint32_t>{0x8001, 0x0002}));
+  EXPECT_EQ(flagsOf(translate(pointer(WireKind::ButtonDown, 2))),
+            (std::vector<std::uint32_t>{0x8001, 0x0020}));
+  EXPECT_EQ(flagsOf(translate(pointer(WireKind::ButtonUp, 2))),
+            (std::vector<std::uint32_t>{0x8001, 0x0040}));
+  EXPECT_EQ(flagsOf(translate(pointer(WireKind::ButtonUp, 0))),
+            (std::vector<std::uint32_t>{0x8001, 0x0004}));
+}
+
+TEST(TranslateMessage, GeometryFailureNeverLosesARelease) {
+  Translator translate;
+  const InjectBatch move = translate(pointer(WireKind::Move, 0), badGeometry());
+  EXPECT_TRUE(move.events.empty());
+  EXPECT_EQ(move.reject, InjectReject::BadGeometry);
+  EXPECT_TRUE(move.firstOfKind);
+  const InjectBatch down = translate(pointer(WireKind::ButtonDown, 0), badGeometry());
+  EXPECT_TRUE(down.events.empty());
+  EXPECT_FALSE(down.firstOfKind);
+  EXPECT_FALSE(translate.held.isButtonHeld(0));
+
+  translate(pointer(WireKind::ButtonDown, 0));
+  const InjectBatch up = translate(pointer(WireKind::ButtonUp, 0), badGeometry());
+  EXPECT_EQ(flagsOf(up), std::vector<std::uint32_t>{kMouseLeftUp});
+  EXPECT_EQ(up.reject, InjectReject::BadGeometry);
+  EXPECT_FALSE(translate.held.isButtonHeld(0));
+}
+
+TEST(TranslateMessage, ClampedComesFromTheMapping) {
+  Translator translate;
+  PointerGeometry geometry = badGeometry();
+  geometry.captureLeft = -500;
+  geometry.captureRight = -100;
+  geometry.screenWidth = 1920;
+  geometry.screenHeight = 1080;
+  const InjectBatch batch = translate(pointer(WireKind::Move, 0), geometry);
+  EXPECT_TRUE(batch.clamped);
+  EXPECT_EQ(flagsOf(batch), std::vector<std::uint32_t>{0xC001});
+}
+
+struct WheelEvent {
+  std::int32_t delta;
+  std::uint32_t flags;
+};
+
+TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
+  struct Step {
+    double dx;
+    double dy;
+    std::vector<WheelEvent> events;
+    double remainderX;
+    double remainderY;
+  };
+  struct Sequence {
+    const char* name;
+    std::vector<Step> steps;
+  };
+  const std::vector<Sequence> sequences = {
+      {"two halves", {{0, 30, {}, 0, 30}, {0, 30, {{-120, 0x0800}}, 0, 0}}},
+      {"carry", {{0, 150, {{-240, 0x0800}}, 0, 30}}},
+      {"cap", {{0, 6000, {{-7680, 0x0800}}, 0, 0}, {0, -6000, {{7680, 0x0800}}, 0, 0}}},
+      {"exactly 64", {{0, 3840 + 59, {{-7680, 0x0800}}, 0, 59}}},
+      {"horizontal", {{-59, 0, {}, -59, 0}, {-1, 0, {{-120, 0x1000}}, 0, 0}}},
+      {"both axes", {{60, 60, {{-120, 0x0800}, {120, 0x1000}}, 0, 0}}},
+      {"reversal", {{0, 50, {}, 0, 50}, {0, -80, {}, 0, -30}, {0, -30, {{120, 0x0800}}, 0, 0}}},
+      {"fractions", {{0, 59.5, {}, 0, 59.5}, {0, 0.5, {{-120, 0x0800}}, 0, 0}}},
+      {"overflow", {{0, 1.7e308, {{-7680, 0x0800}}, 0, 0}}},
+  };
+  for (const Sequence& sequence : sequences) {
+    Translator translate;
+    for (const Step& step : sequence.steps) {
+      const InjectBatch batch = translate(wheel(step.dx, step.dy));
+      ASSERT_EQ(batch.events.size(), step.events.size()) << sequence.name;
+      for (std::size_t i = 0; i < step.events.size(); ++i) {
+        EXPECT_EQ(static_cast<std::int32_t>(batch.events[i].mouseData), step.events[i].delta)
+            << sequence.name;
+        EXPECT_EQ(batch.events[i].flags, step.events[i].flags) << sequence.name;
+        EXPECT_EQ(batch.events[i].dx, 0);
+      }
+      EXPECT_EQ(translate.held.wheelRemainderX, step.remainderX) << sequence.name;
+      EXPECT_EQ(translate.held.wheelRemainderY, step.remainderY) << sequence.name;
+    }
+  }
+}
+
+TEST(TranslateMessage, NonFiniteWheelRemainderResets) {
+  Translator translate;
+  translate.held.wheelRemainderY = 1.7e308;
+  EXPECT_TRUE(translate(wheel(0, 1.7e308)).events.empty());
+  EXPECT_EQ(translate.held.wheelRemainderY, 0.0);
+}
+
+TEST(TranslateMessage, KeysFollowTheTableAndTheHeldRecord) {
+  Translator translate;
+  const InjectBatch down = translate(key(WireKind::KeyDown, 0xE4));
+  ASSERT_EQ(down.events.size(), 1U);
+  EXPECT_EQ(down.events[0].kind, InjectEventKind::Keyboard);
+  EXPECT_EQ(down.events[0].scan, 0x1D);
+  EXPECT_EQ(down.events[0].vk, 0);
+  EXPECT_EQ(down.events[0].flags, 0x0009U);
+  // Automatic repeat: a second key-down goes out, the key is held once.
+  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyDown, 0xE4))), std::vector<std::uint32_t>{0x9});
+  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyUp, 0xE4))), std::vector<std::uint32_t>{0xB});
+  const InjectBatch notHeld = translate(key(WireKind::KeyUp, 0xE4));
+  EXPECT_TRUE(notHeld.events.empty());
+  EXPECT_EQ(notHeld.reject, InjectReject::KeyNotHeld);
+  EXPECT_EQ(translate(key(WireKind::KeyUp, 0x39)).reject, InjectReject::CapsLock);
+  EXPECT_EQ(translate(key(WireKind::KeyDown, 0x39)).reject, InjectReject::CapsLock);
+  EXPECT_FALSE(translate.held.anyHeld());
+
+  // Usages sharing a scan id are one key.
+  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyDown, 0x31))), std::vector<std::uint32_t>{0x8});
+  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyUp, 0x32))), std::vector<std::uint32_t>{0xA});
+  EXPECT_FALSE(translate.held.anyHeld());
+}
+
+TEST(TranslateMessage, RefusedChordsProduceNothingAndReportOnce) {
+  Translator translate;
+  translate(key(WireKind::KeyDown, 0xE0));  // left Ctrl
+  translate(key(WireKind::KeyDown, 0xE6));  // right Alt
+  const std::vector<std::uint16_t> before = translate.held.heldKeys;
+  const InjectBatch first = translate(key(WireKind::KeyDown, 0x4C));
+  EXPECT_TRUE(first.events.empty());
+  EXPECT_EQ(first.reject, InjectReject::CtrlAltDel);
+  EXPECT_TRUE(first.firstOfKind);
+  const InjectBatch second = translate(key(WireKind::KeyDown, 0x63));
+  EXPECT_EQ(second.reject, InjectReject::CtrlAltDel);
+  EXPECT_FALSE(second.firstOfKind);
+  EXPECT_EQ(translate.held.heldKeys, before);
+  // A key-up of the refused key is admitted by the table but was never held.
+  EXPECT_EQ(translate(key(WireKind::KeyUp, 0x4C)).reject, InjectReject::KeyNotHeld);
+
+  translate(key(WireKind::KeyDown, 0xE3));  // left Windows
+  EXPECT_EQ(translate(key(WireKind::KeyDown, 0x0F)).reject, InjectReject::WinL);
+  EXPECT_EQ(translate(key(WireKind::KeyDown, 0x4C)).reject, InjectReject::CtrlAltDel);
+}
+
+TEST(TranslateMessage, ReleaseAllReleasesEverythingWithoutRefusal) {
+  Translator translate;
+  translate(pointer(WireKind::ButtonDown, 0));
+  translate(key(WireKind::KeyDown, 0x04));
+  translate(key(WireKind::KeyDown, 0xE0));
+  translate(key(WireKind::KeyDown, 0xE6));
+  translate(wheel(10, 10));
+  WireMessage releaseAll;
+  releaseAll.kind = WireKind::ReleaseAll;
+  const InjectBatch batch = translate(releaseAll);
+  EXPECT_EQ(flagsOf(batch), (std::vector<std::uint32_t>{0x0004, 0x000A, 0x000A, 0x000B}));
+  EXPECT_EQ(batch.reject, InjectReject::None);
+  EXPECT_FALSE(translate.held.anyHeld());
+  EXPECT_EQ(translate.held.wheelRemainderX, 0.0);
+  EXPECT_EQ(translate.held.wheelRemainderY, 0.0);
+  EXPECT_TRUE(translate(releaseAll).events.empty());
+}
+
+TEST(InjectRejectName, NamesAndUnknown) {
+  EXPECT_STREQ(injectRejectName(InjectReject::None), "none");
+  EXPECT_STREQ(injectRejectName(InjectReject::NoInjectableScanCode), "no-injectable-scan-code");
+  EXPECT_STREQ(injectRejectName(InjectReject::BadGeometry), "bad-geometry");
+  EXPECT_STREQ(injectRejectName(static_cast<InjectReject>(13)), "unknown");
+  EXPECT_STREQ(injectRejectName(static_cast<InjectReject>(-1)), "unknown");
+}
+
+}  // namespace
+}  // namespace orvane::win

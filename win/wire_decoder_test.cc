@@ -1,0 +1,242 @@
+// Frame decoding: accepted forms, refusals in their order of precedence, duplicate keys.
+#include "win/wire_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::win {
+namespace {
+
+constexpr std::uint32_t kUsageA = 0x00070004;
+
+// A message no decode would produce, to tell "unchanged" from "overwritten".
+WireMessage sentinel() {
+  WireMessage message;
+  message.kind = WireKind::Wheel;
+  message.x = 0.125;
+  message.y = 0.875;
+  message.button = 7;
+  message.dx = -3.5;
+  message.dy = 9.25;
+  message.hid = 0xDEADBEEF;
+  message.repeat = true;
+  return message;
+}
+
+bool same(const WireMessage& a, const WireMessage& b) {
+  return a.kind == b.kind && a.x == b.x && a.y == b.y && a.button == b.button && a.dx == b.dx &&
+         a.dy == b.dy && a.hid == b.hid && a.repeat == b.repeat;
+}
+
+struct Decoded {
+  bool ok;
+  WireReject reject;
+  WireMessage message;
+};
+
+Decoded decode(std::string_view frame) {
+  Decoded result{false, WireReject::UnknownType, sentinel()};
+  result.ok = decodeWire(frame.data(), frame.size(), result.message, &result.reject);
+  return result;
+}
+
+struct Accepted {
+  std::string frame;
+  WireMessage expected;
+};
+
+WireMessage make(WireKind kind) {
+  WireMessage message;
+  message.kind = kind;
+  return message;
+}
+
+WireMessage pointer(WireKind kind, double x, double y, std::int32_t button = 0) {
+  WireMessage message = make(kind);
+  message.x = x;
+  message.y = y;
+  message.button = button;
+  return message;
+}
+
+WireMessage key(WireKind kind, std::uint32_t hid, bool repeat = false) {
+  WireMessage message = make(kind);
+  message.hid = hid;
+  message.repeat = repeat;
+  return message;
+}
+
+WireMessage wheel(double dx, double dy) {
+  WireMessage message = make(WireKind::Wheel);
+  message.dx = dx;
+  message.dy = dy;
+  return message;
+}
+
+TEST(DecodeWire, AcceptedFramesFillEveryField) {
+  const std::vector<Accepted> cases = {
+      {R"({"t":"mm","x":1.5,"y":-2})", pointer(WireKind::Move, 1.0, 0.0)},
+      {R"({"t":"mm","x":0.25,"y":5e-1})", pointer(WireKind::Move, 0.25, 0.5)},
+      {R"( {"y":1E0,"x":-0.0,"t":"mm"} )", pointer(WireKind::Move, 0.0, 1.0)},
+      {R"({"t":"md","b":1.0,"x":0.5,"y":0.5})", pointer(WireKind::ButtonDown, 0.5, 0.5, 1)},
+      {R"({"t":"mu","b":2,"x":0,"y":1})", pointer(WireKind::ButtonUp, 0.0, 1.0, 2)},
+      {R"({"t":"md","b":-0,"x":0,"y":0})", pointer(WireKind::ButtonDown, 0.0, 0.0, 0)},
+      {R"({"t":"md","b":20e-1,"x":0,"y":0})", pointer(WireKind::ButtonDown, 0.0, 0.0, 2)},
+      {R"({"t":"wh","dx":0,"dy":-90.5})", wheel(0.0, -90.5)},
+      {R"({"t":"wh","dx":1e300,"dy":-7})", wheel(1e300, -7.0)},
+      {R"({"t":"kd","hid":458756})", key(WireKind::KeyDown, kUsageA)},
+      {R"({"t":"kd","hid":458756,"r":null})", key(WireKind::KeyDown, kUsageA)},
+      {R"({"t":"kd","hid":458756,"r":true})", key(WireKind::KeyDown, kUsageA, true)},
+      {R"({"t":"kd","hid":4.58756e5,"r":false})", key(WireKind::KeyDown, kUsageA)},
+      {R"({"t":"kd","hid":4294967295})", key(WireKind::KeyDown, 0xFFFFFFFF)},
+      {R"({"t":"kd","hid":0})", key(WireKind::KeyDown, 0)},
+      {R"({"t":"ku","hid":458756,"r":"yes"})", key(WireKind::KeyUp, kUsageA)},
+      {R"({"t":"ra","x":0.5,"b":"left","r":[1]})", make(WireKind::ReleaseAll)},
+      // Members a type does not use are ignored, whatever they hold.
+      {R"({"t":"mm","x":0,"y":0,"hid":"?","b":{},"dx":[]})", pointer(WireKind::Move, 0.0, 0.0)},
+      // The first occurrence of a top-level key counts.
+      {R"({"t":"mm","x":0.25,"y":0.5,"t":"ra"})", pointer(WireKind::Move, 0.25, 0.5)},
+      {R"({"t":"mm","x":0.25,"y":0.5,"x":0.75})", pointer(WireKind::Move, 0.25, 0.5)},
+      {R"({"t":"mm","x":0.25,"x":"bad","y":0.5})", pointer(WireKind::Move, 0.25, 0.5)},
+      {R"({"t":"mm","x":0.25,"y":0.5,"x":{"x":1,"x":2}})", pointer(WireKind::Move, 0.25, 0.5)},
+      // Nested keys are not compared.
+      {R"({"t":"ra","n":{"a":1,"a":2}})", make(WireKind::ReleaseAll)},
+  };
+  for (const Accepted& c : cases) {
+    const Decoded d = decode(c.frame);
+    EXPECT_TRUE(d.ok) << c.frame;
+    EXPECT_EQ(d.reject, WireReject::None) << c.frame;
+    EXPECT_TRUE(same(d.message, c.expected)) << c.frame;
+  }
+}
+
+TEST(DecodeWire, ClampTurnsNegativeZeroIntoPositiveZero) {
+  const Decoded d = decode(R"({"t":"mm","x":-0.0,"y":-1})");
+  ASSERT_TRUE(d.ok);
+  EXPECT_FALSE(std::signbit(d.message.x));
+  EXPECT_FALSE(std::signbit(d.message.y));
+}
+
+struct Refused {
+  std::string frame;
+  WireReject reject;
+};
+
+TEST(DecodeWire, RefusalsInOrderOfPrecedenceLeaveTheMessageUnchanged) {
+  const std::vector<Refused> cases = {
+      {"", WireReject::NotAnObject},
+      {"[]", WireReject::NotAnObject},
+      {R"("mm")", WireReject::NotAnObject},
+      {"12", WireReject::NotAnObject},
+      {"null", WireReject::NotAnObject},
+      {R"({"t":"ra"}x)", WireReject::NotAnObject},
+      {R"({"t":"ra"}{})", WireReject::NotAnObject},
+      {R"({"t":"ra",})", WireReject::NotAnObject},
+      {R"({"t":"ra"/*c*/})", WireReject::NotAnObject},
+      {"{\"t\":\"ra\"} // c", WireReject::NotAnObject},
+      {R"({"t":"wh","dx":1e999,"dy":0})", WireReject::NotAnObject},
+      {R"({"t":"wh","dx":-1e999,"dy":0})", WireReject::NotAnObject},
+      {R"({"t":"ra")", WireReject::NotAnObject},
+      {std::string("{\"t\":\"ra\"}\0", 11), WireReject::NotAnObject},
+      {std::string("{\"t\":\"r\0\"}", 10), WireReject::NotAnObject},
+      {"{}", WireReject::NoType},
+      {R"({"t":1})", WireReject::NoType},
+      {R"({"t":null,"x":0})", WireReject::NoType},
+      {R"({"T":"mm"})", WireReject::NoType},
+      {R"({"t":"MM","x":0,"y":0})", WireReject::UnknownType},
+      {R"({"t":"mmm","x":0,"y":0})", WireReject::UnknownType},
+      {R"({"t":""})", WireReject::UnknownType},
+      {R"({"t":"m"})", WireReject::UnknownType},
+      {R"({"t":"m\u0000"})", WireReject::UnknownType},
+      {R"({"t":"mm","x":0})", WireReject::MoveWithoutPosition},
+      {R"({"t":"mm","x":"0.5","y":0.5})", WireReject::MoveWithoutPosition},
+      {R"({"t":"md","b":1.5,"x":0,"y":0})", WireReject::BadButton},
+      {R"({"t":"md","b":3,"x":0,"y":0})", WireReject::BadButton},
+      {R"({"t":"md","b":-1,"x":0,"y":0})", WireReject::BadButton},
+      {R"({"t":"mu","b":"1","x":0,"y":0})", WireReject::BadButton},
+      {R"({"t":"md","x":0,"y":0})", WireReject::BadButton},
+      {R"({"t":"md"})", WireReject::BadButton},
+      {R"({"t":"md","b":1})", WireReject::ButtonWithoutPosition},
+      {R"({"t":"mu","b":0,"x":0})", WireReject::ButtonWithoutPosition},
+      {R"({"t":"wh","dy":1})", WireReject::WheelWithoutAxes},
+      {R"({"t":"wh","dx":1,"dy":"1"})", WireReject::WheelWithoutAxes},
+      {R"({"t":"kd","hid":-1})", WireReject::KeyDownWithoutUsage},
+      {R"({"t":"kd","hid":4294967296})", WireReject::KeyDownWithoutUsage},
+      {R"({"t":"kd","hid":4.5})", WireReject::KeyDownWithoutUsage},
+      {R"({"t":"kd","hid":1e20,"r":1})", WireReject::KeyDownWithoutUsage},
+      {R"({"t":"kd","r":true})", WireReject::KeyDownWithoutUsage},
+      {R"({"t":"kd","hid":458756,"r":1})", WireReject::KeyDownBadRepeat},
+      {R"({"t":"kd","hid":458756,"r":"true"})", WireReject::KeyDownBadRepeat},
+      {R"({"t":"kd","hid":458756,"r":[]})", WireReject::KeyDownBadRepeat},
+      {R"({"t":"ku"})", WireReject::KeyUpWithoutUsage},
+      {R"({"t":"ku","hid":0.5})", WireReject::KeyUpWithoutUsage},
+      // A dropped duplicate cannot supply what the first occurrence lacks.
+      {R"({"t":"mm","x":"a","y":0,"x":0.5})", WireReject::MoveWithoutPosition},
+      {R"({"t":5,"t":"ra"})", WireReject::NoType},
+  };
+  for (const Refused& c : cases) {
+    const Decoded d = decode(c.frame);
+    EXPECT_FALSE(d.ok) << c.frame;
+    EXPECT_EQ(d.reject, c.reject) << c.frame << " -> " << wireRejectText(d.reject);
+    EXPECT_TRUE(same(d.message, sentinel())) << c.frame;
+  }
+}
+
+// Every numeric member takes any JSON number form and treats every other type as absent.
+TEST(DecodeWire, NumericMembersAcceptNumberFormsOnly) {
+  struct Member {
+    const char* prefix;  // frame up to the member's value
+    const char* suffix;
+    WireReject whenAbsent;
+  };
+  const std::vector<Member> members = {
+      {R"({"t":"mm","y":0,"x":)", "}", WireReject::MoveWithoutPosition},
+      {R"({"t":"mm","x":0,"y":)", "}", WireReject::MoveWithoutPosition},
+      {R"({"t":"md","x":0,"y":0,"b":)", "}", WireReject::BadButton},
+      {R"({"t":"mu","b":1,"y":0,"x":)", "}", WireReject::ButtonWithoutPosition},
+      {R"({"t":"md","b":1,"x":0,"y":)", "}", WireReject::ButtonWithoutPosition},
+      {R"({"t":"wh","dy":0,"dx":)", "}", WireReject::WheelWithoutAxes},
+      {R"({"t":"wh","dx":0,"dy":)", "}", WireReject::WheelWithoutAxes},
+      {R"({"t":"kd","hid":)", "}", WireReject::KeyDownWithoutUsage},
+      {R"({"t":"ku","hid":)", "}", WireReject::KeyUpWithoutUsage},
+  };
+  const std::vector<const char*> numbers = {"1", "1.0", "1e0", "10E-1", "0.1e1", "1.00000"};
+  const std::vector<const char*> others = {R"("1")", "true", "false", "null", "[1]", R"({"v":1})"};
+  for (const Member& m : members) {
+    for (const char* value : numbers) {
+      const std::string frame = std::string(m.prefix) + value + m.suffix;
+      EXPECT_TRUE(decode(frame).ok) << frame;
+    }
+    for (const char* value : others) {
+      const std::string frame = std::string(m.prefix) + value + m.suffix;
+      EXPECT_EQ(decode(frame).reject, m.whenAbsent) << frame;
+    }
+  }
+}
+
+TEST(DecodeWire, NullDataOrNullRejectPointer) {
+  WireMessage message = sentinel();
+  WireReject reject = WireReject::None;
+  EXPECT_FALSE(decodeWire(nullptr, 4, message, &reject));
+  EXPECT_EQ(reject, WireReject::NotAnObject);
+  EXPECT_FALSE(decodeWire("{}", 2, message, nullptr));
+  EXPECT_TRUE(same(message, sentinel()));
+  // The size bounds the frame: bytes beyond it are never read.
+  EXPECT_TRUE(decodeWire(R"({"t":"ra"}garbage)", 10, message, nullptr));
+}
+
+TEST(DecodeWire, RejectTexts) {
+  EXPECT_STREQ(wireRejectText(WireReject::None), "none");
+  EXPECT_STREQ(wireRejectText(WireReject::BadButton),
+               "a button message without a button the host can post");
+  EXPECT_STREQ(wireRejectText(WireReject::UnknownType), "an unknown message type");
+  EXPECT_STREQ(wireRejectText(static_cast<WireReject>(11)), "unknown");
+  EXPECT_STREQ(wireRejectText(static_cast<WireReject>(-1)), "unknown");
+}
+
+}  // namespace
+}  // namespace orvane::win
