@@ -1,0 +1,100 @@
+// Fuzzes frame decoding and translation together. The held-input record lives across inputs so
+// that held state builds up, and the invariants the injector relies on abort when broken.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "win/held_input.h"
+#include "win/hid_usage_table.h"
+#include "win/translator.h"
+#include "win/wire_decoder.h"
+
+namespace {
+
+using orvane::win::HeldInput;
+using orvane::win::InjectBatch;
+using orvane::win::InjectEvent;
+using orvane::win::InjectEventKind;
+using orvane::win::InjectReject;
+using orvane::win::WireKind;
+using orvane::win::WireMessage;
+
+void require(bool condition, const char* what) {
+  if (condition) return;
+  std::fprintf(stderr, "input_fuzz invariant broken: %s\n", what);
+  std::abort();
+}
+
+std::uint16_t scanIdOf(const InjectEvent& event) {
+  const std::uint16_t prefix =
+      (event.flags & orvane::win::kKeyExtended) != 0 ? orvane::win::kExtendedScanPrefix << 8 : 0;
+  return static_cast<std::uint16_t>(prefix | event.scan);
+}
+
+bool heldAny(const std::vector<std::uint16_t>& held, std::uint16_t a, std::uint16_t b) {
+  for (const std::uint16_t scanId : held) {
+    if (scanId == a || scanId == b) return true;
+  }
+  return false;
+}
+
+// Decided from the held keys alone, independently of the translator's own bookkeeping.
+bool isReservedChord(const WireMessage& message, const std::vector<std::uint16_t>& held) {
+  constexpr std::uint32_t kDeleteForward = 0x0007004C;
+  constexpr std::uint32_t kKeypadDelete = 0x00070063;
+  constexpr std::uint32_t kLetterL = 0x0007000F;
+  if (message.kind != WireKind::KeyDown) return false;
+  const bool ctrl = heldAny(held, 0x001D, 0xE01D);
+  const bool alt = heldAny(held, 0x0038, 0xE038);
+  const bool win = heldAny(held, 0xE05B, 0xE05C);
+  return (ctrl && alt && (message.hid == kDeleteForward || message.hid == kKeypadDelete)) ||
+         (win && message.hid == kLetterL);
+}
+
+void checkBatch(const WireMessage& message, const InjectBatch& batch,
+                const std::vector<std::uint16_t>& heldBefore, std::uint32_t buttonsBefore) {
+  if (isReservedChord(message, heldBefore)) {
+    require(batch.events.empty(), "a refused chord produces no key event");
+  }
+  for (const InjectEvent& event : batch.events) {
+    require(event.extraInfo == orvane::win::kInjectedTag, "every event carries the tag");
+    require(event.time == 0, "events carry no time");
+    if (event.kind != InjectEventKind::Keyboard) continue;
+    require(event.vk == 0, "keys go by scan code");
+    if ((event.flags & orvane::win::kKeyUp) != 0) {
+      bool wasHeld = false;
+      for (const std::uint16_t scanId : heldBefore) wasHeld = wasHeld || scanId == scanIdOf(event);
+      require(wasHeld, "a key-up is produced only for a held key");
+    }
+  }
+  if (message.kind == WireKind::KeyDown && !batch.events.empty()) {
+    require(batch.reject == InjectReject::None, "a key-down is injected only when admitted");
+  }
+  if (message.kind == WireKind::ButtonUp && !batch.events.empty()) {
+    require((buttonsBefore & (1U << static_cast<unsigned>(message.button))) != 0,
+            "a button-up is produced only for a held button");
+  }
+  require(batch.events.size() <= heldBefore.size() + orvane::win::kButtonCount,
+          "a batch is no longer than a full release");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static HeldInput held;
+  WireMessage message;
+  message.hid = 1;
+  orvane::win::WireReject reject = orvane::win::WireReject::None;
+  if (!orvane::win::decodeWire(reinterpret_cast<const char*>(data), size, message, &reject)) {
+    require(reject != orvane::win::WireReject::None, "a refusal has a reason");
+    require(message.kind == WireKind::ReleaseAll && message.hid == 1, "a refusal leaves out alone");
+    return 0;
+  }
+  const std::vector<std::uint16_t> heldBefore = held.heldKeys;
+  const std::uint32_t buttonsBefore = held.heldButtons;
+  const InjectBatch batch = orvane::win::translateMessage(held, message, {});
+  checkBatch(message, batch, heldBefore, buttonsBefore);
+  return 0;
+}
