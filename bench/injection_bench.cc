@@ -1,0 +1,79 @@
+// The whole frame path on the injection thread (decode, admit, translate, send to an input
+// system that does nothing) per frame, beside a plain JSON parse of the same frame.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "win/injector_core.h"
+
+namespace orvane::win {
+namespace {
+
+class NullInputSystem final : public InputSystem {
+ public:
+  std::uint32_t sendInput(const std::vector<InjectEvent>& events) override {
+    benchmark::DoNotOptimize(events.data());
+    return static_cast<std::uint32_t>(events.size());
+  }
+  std::uint32_t getLastError() override { return 0; }
+  std::int16_t getAsyncKeyState(std::int32_t) override { return 0; }
+  bool getPhysicalCursorPos(CursorPoint& point) override {
+    point = {};
+    return true;
+  }
+  std::int32_t getSystemMetrics(std::int32_t index) override {
+    return index == kMetricMonitorCount ? 1 : 1920;
+  }
+};
+
+const std::vector<std::string>& framesFor(int kind) {
+  static const std::vector<std::vector<std::string>> frames = {
+      {R"({"t":"mm","x":0.5,"y":0.25})"},
+      {R"({"t":"kd","hid":458756})", R"({"t":"ku","hid":458756})"},
+      {R"({"t":"wh","dx":0,"dy":-120})"},
+  };
+  return frames[static_cast<std::size_t>(kind)];
+}
+
+const char* const kKindNames[] = {"move", "key down/up", "wheel"};
+
+void BM_FramePath(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  const std::vector<std::string>& frames = framesFor(kind);
+  // The worker stays idle: frames are handled right here, as the injection thread would.
+  auto core = std::make_shared<InjectorCore>(
+      [](const std::string&) {}, std::make_unique<NullInputSystem>(), kWatchdogLimitSeconds);
+  core->setPeerConnected(true);
+  std::size_t next = 0;
+  for (auto _ : state) {
+    core->handleFrame(frames[next]);
+    next = (next + 1) % frames.size();
+  }
+  state.SetLabel(kKindNames[kind]);
+  state.SetItemsProcessed(state.iterations());
+  // Leaves nothing held, so no watchdog check outlives the benchmark.
+  core->releaseHeld("destructor");
+}
+BENCHMARK(BM_FramePath)->DenseRange(0, 2);
+
+void BM_PlainJsonParse(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  const std::vector<std::string>& frames = framesFor(kind);
+  std::size_t next = 0;
+  for (auto _ : state) {
+    nlohmann::json parsed = nlohmann::json::parse(frames[next], nullptr, false);
+    benchmark::DoNotOptimize(parsed);
+    next = (next + 1) % frames.size();
+  }
+  state.SetLabel(kKindNames[kind]);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PlainJsonParse)->DenseRange(0, 2);
+
+}  // namespace
+}  // namespace orvane::win
+
+BENCHMARK_MAIN();

@@ -1,0 +1,202 @@
+// The injection thread's work: frame path, mode switch, release and modifier sweep, SendInput
+// dispatch, watchdog scheduling and the reach probe around absolute moves.
+#include "win/injector_core.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+#include <utility>
+
+#include "win/pointer_geometry.h"
+#include "win/translator.h"
+#include "win/wire_decoder.h"
+
+namespace orvane::win {
+
+namespace {
+
+std::string decimal(std::uint64_t value) { return std::to_string(value); }
+
+}  // namespace
+
+InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
+                           double watchdogLimitSeconds)
+    : logSink_(std::move(logSink)),
+      watchdog_(watchdogLimitSeconds),
+      inputSystem_(std::move(inputSystem)),
+      queue_(kInjectionQueueLabel) {}
+
+void InjectorCore::log(const std::string& line) const {
+  if (logSink_) {
+    logSink_(line);
+  }
+}
+
+void InjectorCore::handleFrame(const std::string& frame) {
+  WireMessage message;
+  WireReject wireReject = WireReject::None;
+  if (!decodeWire(frame.data(), frame.size(), message, &wireReject)) {
+    if (!warned_.undecodableFrame) {
+      warned_.undecodableFrame = true;
+      log(std::string("input: undecodable frame (") + wireRejectText(wireReject) +
+          "); further ones are silent");
+    }
+    return;
+  }
+
+  const Admission admission = admitFrame(message.kind, peerConnected_, mode_);
+  if (admission == Admission::Drop) {
+    return;
+  }
+  if (admission == Admission::ReleaseOnly && !peerConnected_ && !warned_.releaseOverDownLink) {
+    warned_.releaseOverDownLink = true;
+    log("input: admitting a release over a link that is not connected");
+  }
+
+  if (message.kind == WireKind::ReleaseAll) {
+    // In view the controller may only let go: no sweep, no line, the watchdog left alone.
+    if (mode_ == InputMode::View) {
+      sendEvents(held_.releaseAllEvents());
+    } else {
+      releaseHeld("ra");
+    }
+    return;
+  }
+
+  if (inputSystem_->getSystemMetrics(kMetricMonitorCount) > 1 && !warned_.multipleMonitors) {
+    warned_.multipleMonitors = true;
+    log("input: more than one monitor — pointer coordinates are mapped onto the PRIMARY display, "
+        "so clicks land on the wrong screen if the captured screen is not the primary one "
+        "(design section 8 item 1)");
+  }
+
+  const InjectBatch batch = translateMessage(held_, message, PointerGeometry{});
+  reportTranslation(batch);
+  // Refused frames can still carry events (a repeated button-down keeps its move).
+  if (!batch.events.empty()) {
+    if (!probe_.probed() && InjectionReachProbe::qualifies(batch.events.front())) {
+      sendProbed(batch.events);
+    } else {
+      sendEvents(batch.events);
+    }
+  }
+  applyWatchdog(watchdog_.onActivity(steadySeconds(), held_.anyHeld()));
+}
+
+void InjectorCore::reportTranslation(const InjectBatch& batch) {
+  const auto index = static_cast<std::size_t>(batch.reject);
+  if (batch.reject != InjectReject::None && batch.firstOfKind && index < kInjectRejectCount &&
+      !warned_.rejects.test(index)) {
+    warned_.rejects.set(index);
+    log(std::string("input: ") + injectRejectName(batch.reject));
+  }
+  if (batch.clamped && !warned_.clampedPointer) {
+    warned_.clampedPointer = true;
+    log("input: a pointer position fell outside the virtual screen and was clamped — the "
+        "captured geometry is stale");
+  }
+}
+
+void InjectorCore::sendProbed(const std::vector<InjectEvent>& events) {
+  CursorPoint before;
+  const bool beforeRead = inputSystem_->getPhysicalCursorPos(before);
+  const bool sent = sendEvents(events);
+  if (const char* line = probe_.observe(*inputSystem_, events.front(), sent, before, beforeRead)) {
+    log(line);
+  }
+}
+
+void InjectorCore::applyMode(InputMode mode) {
+  const InputMode old = mode_;
+  mode_ = mode;
+  if (old != mode) {
+    log(std::string("input: mode ") + inputModeText(old) + " -> " + inputModeText(mode));
+  }
+  if (old == InputMode::Control && mode == InputMode::View) {
+    releaseHeld("viewMode");
+  }
+}
+
+void InjectorCore::releaseHeld(std::string_view reason) {
+  const std::vector<InjectEvent> events = held_.releaseAllEvents();
+  if (!events.empty()) {
+    // The line goes first, so it is in the log even if sending stalls.
+    log("input: releasing held input (" + std::string(reason) + "): " + decimal(events.size()) +
+        " event(s)");
+    sendEvents(events);
+  }
+  sweepModifiers();
+  cancelWatchdogTask();
+  watchdog_.reset();
+  probe_.rearm();
+}
+
+void InjectorCore::sweepModifiers() {
+  std::array<std::int16_t, kSweepKeyCount> states{};
+  for (std::size_t i = 0; i < kSweepKeyCount; ++i) {
+    states[i] = inputSystem_->getAsyncKeyState(kSweepVirtualKeys[i]);
+  }
+  const std::vector<InjectEvent> events = modifierSweepEvents(states);
+  if (!events.empty()) {
+    log("input: modifier sweep releasing " + decimal(events.size()) + " key(s)");
+    sendEvents(events);
+  }
+}
+
+bool InjectorCore::sendEvents(const std::vector<InjectEvent>& events) {
+  if (events.empty()) {
+    return true;
+  }
+  const std::uint32_t taken = inputSystem_->sendInput(events);
+  if (taken == events.size()) {
+    return true;
+  }
+  const std::uint32_t error = inputSystem_->getLastError();
+  if (!warned_.shortSendInput) {
+    warned_.shortSendInput = true;
+    log("input: SendInput took " + decimal(taken) + " of " + decimal(events.size()) +
+        " event(s), GetLastError=" + decimal(error) +
+        " — a malformed call, NOT a UIPI block; further ones are silent");
+  }
+  return false;
+}
+
+void InjectorCore::cancelWatchdogTask() {
+  if (watchdogTimerId_ != 0) {
+    queue_.Cancel(watchdogTimerId_);
+    watchdogTimerId_ = 0;
+  }
+}
+
+void InjectorCore::applyWatchdog(const WatchdogVerdict& verdict) {
+  switch (verdict.kind) {
+    case WatchdogVerdict::Kind::Idle:
+      cancelWatchdogTask();
+      return;
+    case WatchdogVerdict::Kind::Wait:
+      // A pending check keeps its deadline; it finds the later activity and reschedules itself.
+      if (watchdogTimerId_ == 0) {
+        watchdogTimerId_ =
+            queue_.PostDelayed(watchdogDelayNanoseconds(verdict.remainingSeconds),
+                               [core = shared_from_this()] { core->watchdogTick(); });
+      }
+      return;
+    case WatchdogVerdict::Kind::Fire: {
+      cancelWatchdogTask();
+      constexpr std::size_t kLineSize = 128;
+      std::array<char, kLineSize> seconds{};
+      std::snprintf(seconds.data(), seconds.size(), "%f", watchdog_.limitSeconds());
+      log(std::string("input: nothing from the controller for ") + seconds.data() +
+          "s with a button or key still held");
+      releaseHeld("watchdog");
+      return;
+    }
+  }
+}
+
+void InjectorCore::watchdogTick() {
+  watchdogTimerId_ = 0;
+  applyWatchdog(watchdog_.check(steadySeconds(), held_.anyHeld()));
+}
+
+}  // namespace orvane::win

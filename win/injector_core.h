@@ -1,0 +1,92 @@
+// The injector's state and everything it does on the injection thread: the frame path, mode
+// switches, releases with the modifier sweep, the watchdog and the reach probe.
+//
+// Contract: one InjectorCore is shared (std::shared_ptr) by its InputInjector and by every task
+// posted to its queue, so a task still running on a worker left detached by a failed shutdown
+// keeps the whole state alive. Apart from construction, queue() and log(), every member runs on
+// the injection thread only, one task at a time, and takes no lock.
+#ifndef ORVANE_WIN_INJECTOR_CORE_H_
+#define ORVANE_WIN_INJECTOR_CORE_H_
+
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/serial_queue.h"
+#include "win/held_input.h"
+#include "win/held_input_watchdog.h"
+#include "win/inject_event.h"
+#include "win/inject_reject.h"
+#include "win/injection_reach_probe.h"
+#include "win/input_mode.h"
+#include "win/input_system.h"
+
+namespace orvane::win {
+
+// Takes one line of text; called from the injection thread and, at teardown and on a release
+// time-out, from the platform thread.
+using LogSink = std::function<void(const std::string&)>;
+
+inline constexpr const char* kInjectionQueueLabel = "com.fendrel.orvane.input";
+
+// Warnings a misbehaving controller could repeat at frame rate: each is written once in the
+// injector's life and never re-armed.
+struct WarnedOnce {
+  bool undecodableFrame = false;
+  bool shortSendInput = false;
+  bool clampedPointer = false;
+  bool releaseOverDownLink = false;
+  bool multipleMonitors = false;
+  std::bitset<kInjectRejectCount> rejects;
+};
+
+class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
+ public:
+  // inputSystem must not be null. Starts the injection thread.
+  InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
+               double watchdogLimitSeconds);
+
+  InjectorCore(const InjectorCore&) = delete;
+  InjectorCore& operator=(const InjectorCore&) = delete;
+
+  // Any thread.
+  host::SerialQueue& queue() { return queue_; }
+  void log(const std::string& line) const;
+
+  // Injection thread only.
+  void handleFrame(const std::string& frame);
+  void setPeerConnected(bool connected) { peerConnected_ = connected; }
+  void applyMode(InputMode mode);
+  void releaseHeld(std::string_view reason);
+  void applyWatchdog(const WatchdogVerdict& verdict);
+  void watchdogTick();
+  bool watchdogPending() const { return watchdogTimerId_ != 0; }
+
+ private:
+  void sweepModifiers();
+  bool sendEvents(const std::vector<InjectEvent>& events);
+  void sendProbed(const std::vector<InjectEvent>& events);
+  void cancelWatchdogTask();
+  void reportTranslation(const InjectBatch& batch);
+
+  const LogSink logSink_;
+  HeldInput held_;
+  HeldInputWatchdog watchdog_;
+  InjectionReachProbe probe_;
+  bool peerConnected_ = false;
+  InputMode mode_ = InputMode::Control;
+  std::uint64_t watchdogTimerId_ = 0;
+  // Owns the reusable platform record array (the injector's event scratch).
+  const std::unique_ptr<InputSystem> inputSystem_;
+  WarnedOnce warned_;
+  // Last, so it is destroyed first: its shutdown discards the tasks that refer to this state.
+  host::SerialQueue queue_;
+};
+
+}  // namespace orvane::win
+
+#endif  // ORVANE_WIN_INJECTOR_CORE_H_

@@ -1,0 +1,65 @@
+// InputInjector: the platform thread's side, which only posts to the injection thread.
+#include "win/input_injector.h"
+
+#include <atomic>
+#include <utility>
+
+namespace orvane::win {
+
+InputInjector::InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
+                             double watchdogLimitSecondsForTesting)
+    : core_(std::make_shared<InjectorCore>(std::move(logSink), std::move(inputSystem),
+                                           watchdogLimitSecondsForTesting)) {}
+
+InputInjector::~InputInjector() {
+  core_->queue().PostAndWait([core = core_] { core->releaseHeld("destructor"); },
+                             kDestructorReleaseLimitMs);
+  if (!core_->queue().Shutdown(kShutdownLimitMs)) {
+    core_->log("input: the injection thread did not stop within " +
+               std::to_string(kShutdownLimitMs) + "ms");
+  }
+}
+
+void InputInjector::injectInput(std::string frame) {
+  core_->queue().Post([core = core_, frame = std::move(frame)] { core->handleFrame(frame); });
+}
+
+void InputInjector::setPeerConnected(bool connected) {
+  core_->queue().Post([core = core_, connected] { core->setPeerConnected(connected); });
+}
+
+void InputInjector::setInputMode(InputMode mode) {
+  core_->queue().Post([core = core_, mode] { core->applyMode(mode); });
+}
+
+void InputInjector::releaseHeldInput(std::string reason) {
+  core_->queue().Post([core = core_, reason = std::move(reason)] { core->releaseHeld(reason); });
+}
+
+bool InputInjector::releaseAllAndWait(std::string reason, std::int64_t limitMs) {
+  const bool finished =
+      core_->queue().PostAndWait([core = core_, reason] { core->releaseHeld(reason); }, limitMs);
+  if (!finished) {
+    core_->log("input: release-all (" + reason + ") did not finish within " +
+               std::to_string(limitMs) + "ms");
+  }
+  return finished;
+}
+
+bool InputInjector::flushForTesting(std::int64_t limitMs) {
+  return core_->queue().PostAndWait([] {}, limitMs);
+}
+
+bool InputInjector::watchdogPendingForTesting(std::int64_t limitMs) {
+  // Shared, so a task that runs after a time-out still writes into live memory.
+  auto pending = std::make_shared<std::atomic<bool>>(false);
+  core_->queue().PostAndWait([core = core_, pending] { *pending = core->watchdogPending(); },
+                             limitMs);
+  return *pending;
+}
+
+void InputInjector::fireWatchdogForTesting() {
+  core_->queue().Post([core = core_] { core->applyWatchdog({WatchdogVerdict::Kind::Fire, 0.0}); });
+}
+
+}  // namespace orvane::win

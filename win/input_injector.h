@@ -1,0 +1,71 @@
+// InputInjector: turns the controller's input frames into real input on the host's desktop, and
+// guarantees that whatever it pressed can always be released.
+//
+// Contract:
+// - Threads: construct, destroy and call every public member on one thread (the platform
+//   thread). Each call only posts a task to the injector's own queue, whose single worker (the
+//   injection thread) does all input work in exactly the order the calls were made. Only
+//   releaseAllAndWait and destruction wait, and always with a limit.
+// - Nothing about a frame's fate is returned: problems become at most one log line each, through
+//   the log sink, which is called from the injection thread and, at teardown and on a release
+//   time-out, from the calling thread.
+// - Start state: mode Control with the link down, so only releases reach the desktop until
+//   setPeerConnected(true).
+// - Ownership: the injector owns its input system and its queue. State is shared with the tasks
+//   it posts, so a worker left running after a failed shutdown never touches freed memory.
+// - Destruction releases held input ("destructor", up to 1000 ms), then stops the worker (up to
+//   1000 ms); frames still queued at that point are discarded undecoded.
+#ifndef ORVANE_WIN_INPUT_INJECTOR_H_
+#define ORVANE_WIN_INPUT_INJECTOR_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "win/held_input_watchdog.h"
+#include "win/injector_core.h"
+#include "win/input_mode.h"
+#include "win/input_system.h"
+
+namespace orvane::win {
+
+class InputInjector {
+ public:
+  static constexpr std::int64_t kDestructorReleaseLimitMs = 1000;
+  static constexpr std::int64_t kShutdownLimitMs = 1000;
+
+  // inputSystem must not be null. The watchdog limit is kWatchdogLimitSeconds in production;
+  // tests pass a shorter one so they need not sleep for seconds.
+  InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
+                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds);
+  ~InputInjector();
+
+  InputInjector(const InputInjector&) = delete;
+  InputInjector& operator=(const InputInjector&) = delete;
+
+  // One JSON frame from the controller; decoded, admitted, translated and injected later.
+  void injectInput(std::string frame);
+  // Whether the link to the controller is up. Changes nothing else: no line, no release.
+  void setPeerConnected(bool connected);
+  // Switching from Control to View releases everything held.
+  void setInputMode(InputMode mode);
+  // Releases everything held, then sweeps the modifiers; does not wait.
+  void releaseHeldInput(std::string reason);
+  // The same, waiting at most limitMs for it to finish. On a time-out writes a line and returns
+  // false; the release still runs when the injection thread gets to it.
+  bool releaseAllAndWait(std::string reason, std::int64_t limitMs);
+
+  // Test hooks. Waits at most limitMs for every task posted so far to have run.
+  bool flushForTesting(std::int64_t limitMs);
+  // Whether a watchdog check is scheduled (waits for the queue like flushForTesting).
+  bool watchdogPendingForTesting(std::int64_t limitMs);
+  // Makes the watchdog fire as if the controller had been silent for the whole limit.
+  void fireWatchdogForTesting();
+
+ private:
+  std::shared_ptr<InjectorCore> core_;
+};
+
+}  // namespace orvane::win
+
+#endif  // ORVANE_WIN_INPUT_INJECTOR_H_

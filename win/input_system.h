@@ -1,0 +1,51 @@
+// The input seam: every operating-system call the injection thread makes, behind one interface,
+// so the injector's logic runs and is tested on any platform.
+//
+// Contract: an InputSystem is owned by exactly one injector and called only from its injection
+// thread; implementations need no locking. Nothing here throws.
+#ifndef ORVANE_WIN_INPUT_SYSTEM_H_
+#define ORVANE_WIN_INPUT_SYSTEM_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "win/inject_event.h"
+
+namespace orvane::win {
+
+// A screen position in physical pixels.
+struct CursorPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+// GetSystemMetrics indices the injector reads.
+inline constexpr std::int32_t kMetricPrimaryWidth = 0;   // SM_CXSCREEN
+inline constexpr std::int32_t kMetricPrimaryHeight = 1;  // SM_CYSCREEN
+inline constexpr std::int32_t kMetricMonitorCount = 80;  // SM_CMONITORS
+
+class InputSystem {
+ public:
+  virtual ~InputSystem() = default;
+
+  // Injects the whole batch with one SendInput call and returns how many events the system took.
+  // Never called with an empty batch.
+  virtual std::uint32_t sendInput(const std::vector<InjectEvent>& events) = 0;
+  // The calling thread's last error code, read right after a short sendInput.
+  virtual std::uint32_t getLastError() = 0;
+  // GetAsyncKeyState: negative while the key is down, the low bit set when it was pressed since
+  // the previous poll.
+  virtual std::int16_t getAsyncKeyState(std::int32_t virtualKey) = 0;
+  // False when the position could not be read; point is then left as it was.
+  virtual bool getPhysicalCursorPos(CursorPoint& point) = 0;
+  virtual std::int32_t getSystemMetrics(std::int32_t index) = 0;
+};
+
+// MulDiv's exact semantics on every platform: number * numerator in 64 bits, divided by
+// denominator with halves rounded away from zero; -1 for a zero denominator or a result outside
+// the 32-bit range.
+std::int32_t mulDiv(std::int32_t number, std::int32_t numerator, std::int32_t denominator);
+
+}  // namespace orvane::win
+
+#endif  // ORVANE_WIN_INPUT_SYSTEM_H_
