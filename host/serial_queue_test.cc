@@ -83,8 +83,8 @@ TEST(SerialQueueTest, PostAndWait_OnWorkerRunsInline) {
 }
 
 TEST(SerialQueueTest, PostAndWait_TimeoutGivesFalseAndTaskStillRuns) {
+  Gate gate;  // Declared first: it must outlive the worker that uses it.
   SerialQueue queue("test");
-  Gate gate;
   ASSERT_TRUE(queue.Post([&gate] { gate.Wait(); }));
   auto ran = std::make_shared<std::atomic<bool>>(false);
   for (const std::int64_t limitMs : {std::int64_t{0}, std::int64_t{-1}, kShortMs}) {
@@ -97,10 +97,10 @@ TEST(SerialQueueTest, PostAndWait_TimeoutGivesFalseAndTaskStillRuns) {
 }
 
 TEST(SerialQueueTest, Timers_RunByDeadlineAfterReadyTasks) {
-  SerialQueue queue("test");
   Gate gate;
   Gate barrier;
   Trace trace;
+  SerialQueue queue("test");
   ASSERT_TRUE(queue.Post([&gate] { gate.Wait(); }));
   // While the worker is held all three timers fall due; they run by deadline, not by id.
   const std::uint64_t late = queue.PostDelayed(2 * kNsPerMs, [&trace] { trace.push_back(3); });
@@ -119,8 +119,10 @@ TEST(SerialQueueTest, Timers_RunByDeadlineAfterReadyTasks) {
 }
 
 TEST(SerialQueueTest, Cancel_OnlyRemovesScheduledTimers) {
-  SerialQueue queue("test");
   std::atomic<int> runs{0};
+  Gate reached;
+  Gate gate;
+  SerialQueue queue("test");
   const std::uint64_t far = queue.PostDelayed(kGenerousMs * kNsPerMs, [&runs] { ++runs; });
   EXPECT_TRUE(queue.Cancel(far));
   EXPECT_FALSE(queue.Cancel(far));
@@ -129,8 +131,6 @@ TEST(SerialQueueTest, Cancel_OnlyRemovesScheduledTimers) {
 
   // A due timer is moved to ready behind the blocking task before that task starts, so once the
   // blocking task has been reached, the timer can no longer be cancelled but still runs.
-  Gate reached;
-  Gate gate;
   std::uint64_t due = 0;
   ASSERT_TRUE(queue.PostAndWait(
       [&] {
@@ -150,8 +150,8 @@ TEST(SerialQueueTest, Cancel_OnlyRemovesScheduledTimers) {
 }
 
 TEST(SerialQueueTest, Shutdown_DiscardsPendingAndRefusesPosts) {
-  auto queue = std::make_unique<SerialQueue>("test");
   Gate gate;
+  auto queue = std::make_unique<SerialQueue>("test");
   auto runs = std::make_shared<std::atomic<int>>(0);
   ASSERT_TRUE(queue->Post([&gate] { gate.Wait(); }));
   ASSERT_TRUE(queue->Post([runs] { ++*runs; }));
