@@ -1,0 +1,167 @@
+// Tests of the method envelopes, the one-shot result and method-channel dispatch.
+#include "flutter/method_channel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flutter/standard_method_codec.h"
+#include "testing/cerr_capture.h"
+#include "testing/fake_binary_messenger.h"
+
+namespace flutter {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using testing::CerrCapture;
+using testing::FakeBinaryMessenger;
+
+constexpr char kChannel[] = "orvane_native/methods";
+constexpr char kDuplicate[] =
+    "Error: Only one of Success, Error, or NotImplemented can be called, and it can be called "
+    "exactly once. Ignoring duplicate result.\n";
+constexpr char kLeak[] = "Warning: Failed to respond to a message. This is a memory leak.\n";
+
+const StandardMethodCodec& Codec() { return StandardMethodCodec::GetInstance(); }
+
+// Records what the result was answered with.
+class RecordingResult : public MethodResult<EncodableValue> {
+ public:
+  std::string answer;
+
+ protected:
+  void SuccessInternal(const EncodableValue* result) override {
+    answer = result == nullptr ? "success" : "success with value";
+  }
+  void ErrorInternal(const std::string& code, const std::string& message,
+                     const EncodableValue* details) override {
+    answer = "error " + code + "/" + message + (details != nullptr ? "/details" : "");
+  }
+  void NotImplementedInternal() override { answer = "not implemented"; }
+};
+
+TEST(StandardMethodCodecTest, EncodesCallsAndEnvelopes) {
+  EXPECT_EQ(&Codec(), &StandardMethodCodec::GetInstance(&StandardCodecSerializer::GetInstance()));
+  EXPECT_EQ(*Codec().EncodeMethodCall(MethodCall<>("x", nullptr)), (Bytes{7, 1, 0x78, 0}));
+  EXPECT_EQ(*Codec().EncodeSuccessEnvelope(), (Bytes{0, 0}));
+  const EncodableValue yes(true);
+  EXPECT_EQ(*Codec().EncodeSuccessEnvelope(&yes), (Bytes{0, 1}));
+  EXPECT_EQ(*Codec().EncodeErrorEnvelope("bad"), (Bytes{1, 7, 3, 0x62, 0x61, 0x64, 0, 0}));
+  EXPECT_EQ(*Codec().EncodeErrorEnvelope("e", "m", &yes), (Bytes{1, 7, 1, 0x65, 7, 1, 0x6D, 1}));
+  // Alignment counts from the envelope byte: the double's payload starts at offset 8.
+  const EncodableValue half(0.5);
+  EXPECT_EQ(Codec().EncodeSuccessEnvelope(&half)->size(), 16u);
+}
+
+TEST(StandardMethodCodecTest, DecodesCalls) {
+  const EncodableValue arguments(EncodableMap{{EncodableValue("json"), EncodableValue("{}")}});
+  const auto call = Codec().DecodeMethodCall(*Codec().EncodeMethodCall(
+      MethodCall<>("injectInput", std::make_unique<EncodableValue>(arguments))));
+  ASSERT_TRUE(call);
+  EXPECT_EQ(call->method_name(), "injectInput");
+  EXPECT_EQ(*call->arguments(), arguments);
+
+  CerrCapture cerr;
+  const auto bare = Codec().DecodeMethodCall(Bytes{7, 1, 0x78});
+  ASSERT_TRUE(bare);
+  ASSERT_NE(bare->arguments(), nullptr);
+  EXPECT_TRUE(bare->arguments()->IsNull());
+  EXPECT_EQ(cerr.Text(), "Invalid read in StandardCodecByteStreamReader\n");
+}
+
+TEST(StandardMethodCodecTest, DeliversReplyEnvelopes) {
+  const std::vector<std::pair<Bytes, std::string>> cases = {
+      {{0, 0}, "success"},
+      {{0, 1}, "success with value"},
+      {{1, 7, 1, 0x63, 0, 0}, "error c/"},
+      {{1, 7, 1, 0x63, 7, 1, 0x6D, 1}, "error c/m/details"},
+      {{2}, ""},
+      {{1, 3, 1, 0, 0, 0, 0, 0}, ""},  // a code that is not a string is refused
+      {{1, 7, 1, 0x63, 1, 0}, ""},     // so is a message that is neither string nor null
+  };
+  for (const auto& [bytes, answer] : cases) {
+    RecordingResult result;
+    EXPECT_EQ(Codec().DecodeAndProcessResponseEnvelope(bytes.data(), bytes.size(), &result),
+              !answer.empty());
+    EXPECT_EQ(result.answer, answer);
+  }
+}
+
+struct ReplyLog {
+  std::vector<Bytes> replies;
+  std::vector<bool> nullData;
+  BinaryReply Callback() {
+    return [this](const uint8_t* data, size_t size) {
+      replies.emplace_back(data == nullptr ? Bytes() : Bytes(data, data + size));
+      nullData.push_back(data == nullptr);
+    };
+  }
+};
+
+TEST(EngineMethodResultTest, AnswersOnceAndReportsMisuse) {
+  ReplyLog log;
+  CerrCapture cerr;
+  {
+    EngineMethodResult<> result(log.Callback(), &Codec());
+    result.Error("bad");
+    result.Success();
+    result.NotImplemented();
+  }
+  EXPECT_EQ(log.replies, (std::vector<Bytes>{{1, 7, 3, 0x62, 0x61, 0x64, 0, 0}}));
+  EXPECT_EQ(cerr.Text(), std::string(kDuplicate) + kDuplicate);
+
+  ReplyLog not_implemented;
+  EngineMethodResult<>(not_implemented.Callback(), &Codec()).NotImplemented();
+  EXPECT_EQ(not_implemented.nullData, std::vector<bool>{true});
+  EXPECT_EQ(not_implemented.replies, std::vector<Bytes>{Bytes()});
+
+  ReplyLog unanswered;
+  { EngineMethodResult<> result(unanswered.Callback(), &Codec()); }
+  EXPECT_TRUE(unanswered.replies.empty());
+  EXPECT_EQ(cerr.Text(), std::string(kDuplicate) + kDuplicate + kLeak);
+}
+
+TEST(MethodChannelTest, DispatchesCallsAndRefusesUndecodableMessages) {
+  FakeBinaryMessenger messenger;
+  std::vector<std::string> calls;
+  std::unique_ptr<MethodResult<>> held;
+  MethodChannel<>(&messenger, kChannel, &Codec())
+      .SetMethodCallHandler([&](const MethodCall<>& call, std::unique_ptr<MethodResult<>> result) {
+        calls.push_back(call.method_name());
+        if (call.method_name() == "later") {
+          held = std::move(result);  // answered after the handler returned
+        } else {
+          result->Success(*call.arguments());
+        }
+      });
+
+  CerrCapture cerr;
+  ASSERT_TRUE(messenger.Deliver(kChannel, {7, 4, 0x65, 0x63, 0x68, 0x6F, 3, 9, 0, 0, 0}));
+  ASSERT_EQ(messenger.replies.size(), 1u);
+  EXPECT_EQ(messenger.replies[0].bytes, (Bytes{0, 3, 9, 0, 0, 0}));
+
+  ASSERT_TRUE(messenger.Deliver(kChannel, {3, 1, 0, 0, 0}));
+  ASSERT_EQ(messenger.replies.size(), 2u);
+  EXPECT_TRUE(messenger.replies[1].nullData);
+  EXPECT_EQ(cerr.Text(),
+            "Invalid method call; method name is not a string.\n"
+            "Unable to construct method call from message on channel orvane_native/methods\n");
+
+  ASSERT_TRUE(
+      messenger.Deliver(kChannel, *Codec().EncodeMethodCall(MethodCall<>("later", nullptr))));
+  EXPECT_EQ(messenger.replies.size(), 2u);
+  ASSERT_TRUE(held);
+  held->Success(EncodableValue(int64_t{7}));
+  ASSERT_EQ(messenger.replies.size(), 3u);
+  EXPECT_EQ(messenger.replies[2].bytes, (Bytes{0, 4, 7, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"echo", "later"}));
+
+  MethodChannel<>(&messenger, kChannel, &Codec()).SetMethodCallHandler(nullptr);
+  EXPECT_FALSE(messenger.Deliver(kChannel, {7, 1, 0x78, 0}));
+}
+
+}  // namespace
+}  // namespace flutter
