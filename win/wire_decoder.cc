@@ -38,6 +38,29 @@ std::optional<double> numberMember(const Json& object, const char* key) {
   return value;
 }
 
+// The top-level keys seen so far. Frames carry a handful of members, so the first few keys live
+// inline and searching them is cheaper than a tree; a frame with many keys spills into one.
+class KeySet {
+ public:
+  // Adds the key; false when it was already there.
+  bool insert(const std::string& key) {
+    for (std::size_t i = 0; i < inlineCount_; ++i) {
+      if (inline_[i] == key) return false;
+    }
+    if (inlineCount_ < inline_.size()) {
+      inline_[inlineCount_++] = key;
+      return true;
+    }
+    return spilled_.insert(key).second;
+  }
+
+ private:
+  static constexpr std::size_t kInlineKeys = 8;
+  std::array<std::string, kInlineKeys> inline_;
+  std::size_t inlineCount_ = 0;
+  std::set<std::string, std::less<>> spilled_;
+};
+
 bool isWhole(double value) { return value == std::trunc(value); }
 
 // Clamped into 0..1, negative zero made positive.
@@ -123,12 +146,12 @@ WireReject decode(const char* data, std::size_t size, WireMessage& message) {
 
   // The first occurrence of a top-level key counts: later ones are dropped with their values
   // before any rule looks at the object (the parser alone would let the last one win).
-  std::set<std::string, std::less<>> seenKeys;
+  KeySet seenKeys;
   const Json::parser_callback_t keepFirstKey = [&seenKeys](int depth, Json::parse_event_t event,
                                                            Json& parsed) {
     if (event != Json::parse_event_t::key || depth != kTopLevelMemberDepth) return true;
     const auto* const key = parsed.get_ptr<const Json::string_t*>();
-    return key == nullptr || seenKeys.insert(*key).second;
+    return key == nullptr || seenKeys.insert(*key);
   };
   const Json document = Json::parse(data, data + size, keepFirstKey, /*allow_exceptions=*/false,
                                     /*ignore_comments=*/false);

@@ -103,6 +103,10 @@ TEST(DecodeWire, AcceptedFramesFillEveryField) {
       {R"({"t":"mm","x":0.25,"y":0.5,"x":0.75})", pointer(WireKind::Move, 0.25, 0.5)},
       {R"({"t":"mm","x":0.25,"x":"bad","y":0.5})", pointer(WireKind::Move, 0.25, 0.5)},
       {R"({"t":"mm","x":0.25,"y":0.5,"x":{"x":1,"x":2}})", pointer(WireKind::Move, 0.25, 0.5)},
+      // Many members: duplicates are still found past the first few keys.
+      {R"({"a":1,"b2":2,"c":3,"d":4,"e":5,"f":6,"g":7,"h":8,"i":9,"t":"mm","x":0.25,"y":0.5,)"
+       R"("t":"ra","x":0.75,"a":"z"})",
+       pointer(WireKind::Move, 0.25, 0.5)},
       // Nested keys are not compared.
       {R"({"t":"ra","n":{"a":1,"a":2}})", make(WireKind::ReleaseAll)},
   };
