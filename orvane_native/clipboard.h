@@ -1,0 +1,46 @@
+// The clipboard bridge: a change counter, and Unicode text read and written with respect for
+// content its owner marked as private.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "service_error.h"
+
+namespace orvane_native {
+
+// Contract: platform thread. The clipboard is opened and closed within each call and never held
+// between calls; nothing is cached. ownerWindow is the runner's top-level window, or null to
+// open the clipboard for the calling thread without an owner.
+
+// Failure texts, as the error replies carry them.
+inline constexpr std::string_view kClipboardBusyCode = "clipboard_busy";
+inline constexpr std::string_view kClipboardBusyMessage = "OpenClipboard failed";
+inline constexpr std::string_view kClipboardWriteFailedCode = "clipboard_write_failed";
+inline constexpr std::string_view kClipboardWriteFailedMessage = "SetClipboardData failed";
+
+// The clipboard's sequence number, widened. Does not open the clipboard; never fails.
+std::int64_t ClipboardChangeCount();
+
+struct ClipboardReadResult {
+  // Set when the clipboard could not be opened ("clipboard_busy", no Win32 error); text is then
+  // empty.
+  std::optional<ServiceError> error;
+  // The text, possibly empty; no value when there is no Unicode text or the content is marked
+  // private ("ExcludeClipboardContentFromMonitorProcessing" present, or
+  // "CanIncludeInClipboardHistory" holding 0).
+  std::optional<std::string> text;
+};
+
+ClipboardReadResult ClipboardRead(HWND ownerWindow);
+
+// Replaces the clipboard's content with the UTF-8 text as CF_UNICODETEXT. No value on success.
+// Otherwise "clipboard_busy" (clipboard unchanged), or "clipboard_write_failed" with the Win32
+// error of the allocation, lock or SetClipboardData step that failed (clipboard left empty).
+std::optional<ServiceError> ClipboardWrite(HWND ownerWindow, std::string_view text);
+
+}  // namespace orvane_native
