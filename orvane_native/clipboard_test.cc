@@ -58,30 +58,27 @@ class ClipboardHolder {
  public:
   ClipboardHolder() {
     std::promise<bool> opened;
-    std::future<bool> openedResult = opened.get_future();
-    holder_ = std::thread([this, &opened] {
+    thread_ = std::thread([this, &opened] {
       const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                          GetModuleHandleW(nullptr), nullptr);
-      const bool open = window != nullptr && OpenClipboard(window);
-      opened.set_value(open);
+                                          nullptr, nullptr);
+      const bool open = OpenClipboard(window) != FALSE;
+      opened.set_value(window != nullptr && open);
       release_.get_future().wait();
       if (open) CloseClipboard();
-      if (window != nullptr) DestroyWindow(window);
+      DestroyWindow(window);
     });
-    holding_ = openedResult.get();
+    holding_ = opened.get_future().get();
   }
   ~ClipboardHolder() {
     release_.set_value();
-    holder_.join();
+    thread_.join();
   }
-  ClipboardHolder(const ClipboardHolder&) = delete;
-  ClipboardHolder& operator=(const ClipboardHolder&) = delete;
 
   bool holding() const { return holding_; }
 
  private:
   std::promise<void> release_;
-  std::thread holder_;
+  std::thread thread_;
   bool holding_ = false;
 };
 

@@ -1,0 +1,68 @@
+// The method surface's names and fixed texts: the fourteen methods in the order a call's name is
+// tested, their argument keys, and the error codes and messages of their replies.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace orvane_native {
+
+enum class Method {
+  GetComputerName,
+  GetPermissions,
+  OpenPrivacySettings,
+  Quit,
+  InjectInput,
+  SetPeerConnected,
+  SetInputMode,
+  ReleaseHeldInput,
+  ClipboardChangeCount,
+  ClipboardRead,
+  ClipboardWrite,
+  SendClipboard,
+  SetAlwaysOnTop,
+  SendInput,
+};
+
+// The method named exactly `name` (case-sensitive bytes); no value for any other name, which is
+// answered with not implemented. Any thread.
+std::optional<Method> FindMethod(std::string_view name);
+
+// Argument keys.
+inline constexpr std::string_view kJsonKey = "json";
+inline constexpr std::string_view kConnectedKey = "connected";
+inline constexpr std::string_view kModeKey = "mode";
+inline constexpr std::string_view kReasonKey = "reason";
+inline constexpr std::string_view kTextKey = "text";
+inline constexpr std::string_view kOnTopKey = "onTop";
+
+// "getPermissions" answers with both granted; nothing is queried on this platform.
+inline constexpr std::string_view kScreenRecordingKey = "screenRecording";
+inline constexpr std::string_view kInputControlKey = "inputControl";
+
+// A release asked for without a string reason.
+inline constexpr std::string_view kUnspecifiedReason = "unspecified";
+
+// Error codes and messages.
+inline constexpr std::string_view kInvalidStateCode = "invalid_state";
+inline constexpr std::string_view kInjectInputMessage =
+    "injectInput needs a string `json` argument";
+inline constexpr std::string_view kSetPeerConnectedMessage =
+    "setPeerConnected needs a bool `connected` argument";
+inline constexpr std::string_view kSetInputModeMessage =
+    "setInputMode needs `mode`: \"view\" or \"control\"";
+inline constexpr std::string_view kClipboardWriteMessage =
+    "clipboardWrite needs a string `text` argument";
+inline constexpr std::string_view kSetAlwaysOnTopMessage =
+    "setAlwaysOnTop needs a bool `onTop` argument";
+inline constexpr std::string_view kSendInputMessage =
+    "sendInput is the controller's method and is handled in Dart on Windows "
+    "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput";
+inline constexpr std::string_view kComputerNameFailedCode = "computer_name_failed";
+inline constexpr std::string_view kComputerNameFailedMessage =
+    "GetComputerNameExW(ComputerNamePhysicalDnsHostname) failed";
+inline constexpr std::string_view kWindowUnavailableCode = "window_unavailable";
+inline constexpr std::string_view kWindowUnavailableMessage =
+    "SetWindowPos on the runner's top-level window failed";
+
+}  // namespace orvane_native

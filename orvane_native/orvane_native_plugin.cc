@@ -1,0 +1,109 @@
+// OrvaneNativePlugin: registration, construction and teardown, the top-level window-proc delegate
+// and the event channel's listen and cancel.
+#include "orvane_native_plugin.h"
+
+#include <string>
+#include <utility>
+
+#include "flutter/event_channel.h"
+#include "flutter/event_stream_handler_functions.h"
+#include "flutter/method_channel.h"
+#include "flutter/standard_method_codec.h"
+#include "log.h"
+#include "win/input_system_win32.h"
+#include "window_services.h"
+
+namespace orvane_native {
+
+namespace {
+
+constexpr char kMethodChannelName[] = "orvane_native/methods";
+constexpr char kEventChannelName[] = "orvane_native/events";
+constexpr char kAppTerminatingReason[] = "appTerminating";
+
+}  // namespace
+
+void OrvaneNativePlugin::RegisterWithRegistrar(flutter::PluginRegistrarWindows* registrar) {
+  auto plugin = std::make_unique<OrvaneNativePlugin>(registrar);
+  OrvaneNativePlugin* const raw = plugin.get();
+  const flutter::StandardMethodCodec& codec = flutter::StandardMethodCodec::GetInstance();
+
+  // The channel objects are temporaries: the handlers they install on the messenger stay.
+  flutter::MethodChannel<flutter::EncodableValue> methods(registrar->messenger(),
+                                                          kMethodChannelName, &codec);
+  methods.SetMethodCallHandler(
+      [raw](const flutter::MethodCall<flutter::EncodableValue>& call,
+            std::unique_ptr<flutter::MethodResult<flutter::EncodableValue>> result) {
+        raw->HandleMethodCall(call, std::move(result));
+      });
+
+  flutter::EventChannel<flutter::EncodableValue> events(registrar->messenger(), kEventChannelName,
+                                                        &codec);
+  events.SetStreamHandler(
+      std::make_unique<flutter::StreamHandlerFunctions<flutter::EncodableValue>>(
+          [raw](const flutter::EncodableValue*,
+                std::unique_ptr<flutter::EventSink<flutter::EncodableValue>>&& sink) {
+            return raw->OnListen(std::move(sink));
+          },
+          [raw](const flutter::EncodableValue*) { return raw->OnCancel(); }));
+
+  registrar->AddPlugin(std::move(plugin));
+}
+
+OrvaneNativePlugin::OrvaneNativePlugin(flutter::PluginRegistrarWindows* registrar)
+    : registrar_(registrar),
+      windowProcDelegateId_(kNoDelegate),
+      dispatcher_(),
+      eventSink_(nullptr),
+      injector_(std::make_unique<orvane::win::InputInjector>(
+          [](const std::string& line) { Log(line); }, orvane::win::makePlatformInputSystem())) {
+  windowProcDelegateId_ = registrar_->RegisterTopLevelWindowProcDelegate(
+      [this](HWND, UINT message, WPARAM wParam, LPARAM) {
+        return HandleTopLevelWindowMessage(message, wParam);
+      });
+  if (dispatcher_.window() == nullptr) {
+    Log("FATAL: the platform-thread dispatcher has no window (CreateWindowExW failed, "
+        "GetLastError=" +
+        std::to_string(dispatcher_.creationError()) +
+        "); native-to-Dart events cannot be delivered");
+  }
+}
+
+OrvaneNativePlugin::~OrvaneNativePlugin() {
+  if (windowProcDelegateId_ != kNoDelegate) {
+    registrar_->UnregisterTopLevelWindowProcDelegate(windowProcDelegateId_);
+    windowProcDelegateId_ = kNoDelegate;
+  }
+  // Spelled out although member destruction would run in the same order: the injector's
+  // release must happen before anything else goes.
+  injector_.reset();
+  eventSink_.reset();
+}
+
+std::optional<LRESULT> OrvaneNativePlugin::HandleTopLevelWindowMessage(UINT message,
+                                                                       WPARAM wParam) {
+  // A non-zero wParam means the session really ends; zero means the end was cancelled.
+  const bool appTerminating = message == WM_CLOSE || (message == WM_ENDSESSION && wParam != 0);
+  if (appTerminating && injector_) {
+    injector_->releaseAllAndWait(kAppTerminatingReason, kAppTerminatingReleaseLimitMs);
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<OrvaneNativePlugin::StreamError> OrvaneNativePlugin::OnListen(
+    std::unique_ptr<flutter::EventSink<flutter::EncodableValue>>&& events) {
+  eventSink_ = std::move(events);
+  return nullptr;
+}
+
+std::unique_ptr<OrvaneNativePlugin::StreamError> OrvaneNativePlugin::OnCancel() {
+  eventSink_.reset();
+  return nullptr;
+}
+
+HWND OrvaneNativePlugin::TopLevelWindow() const {
+  const flutter::FlutterView* view = registrar_->GetView();
+  return view == nullptr ? nullptr : GetTopLevelWindow(view->GetNativeWindow());
+}
+
+}  // namespace orvane_native

@@ -1,0 +1,83 @@
+// OrvaneNativePlugin: the root of everything native. Owns the platform-thread dispatcher, the
+// event sink of the current listener and the input injector; answers the method channel; releases
+// held input when the runner's window closes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "flutter/encodable_value.h"
+#include "flutter/event_sink.h"
+#include "flutter/event_stream_handler.h"
+#include "flutter/method_call.h"
+#include "flutter/method_result.h"
+#include "flutter/plugin_registrar.h"
+#include "flutter/plugin_registrar_windows.h"
+#include "platform_thread_dispatcher.h"
+#include "win/input_injector.h"
+
+namespace orvane_native {
+
+// Contract:
+// - Platform thread only: registration, construction, every method call, listen and cancel, the
+//   top-level window-proc delegate and destruction. Input work happens on the injector's own
+//   thread, reached only by posting; the platform thread waits for it only in the delegate (at
+//   most 250 ms) and in the destructor (at most about 2000 ms).
+// - Ownership: the registrar owns the plugin (AddPlugin) and destroys it when the engine destroys
+//   the registrar; the plugin does not own the registrar, which outlives it.
+// - Destruction order: the delegate is unregistered, then the injector (releasing held input and
+//   stopping its thread), the event sink and the dispatcher are destroyed.
+class OrvaneNativePlugin : public flutter::Plugin {
+ public:
+  static constexpr std::int32_t kNoDelegate = -1;
+  static constexpr std::int64_t kAppTerminatingReleaseLimitMs = 250;
+
+  // Builds the plugin, opens "orvane_native/methods" and "orvane_native/events" on the
+  // registrar's messenger with handlers that point at it, and hands it to the registrar.
+  static void RegisterWithRegistrar(flutter::PluginRegistrarWindows* registrar);
+
+  explicit OrvaneNativePlugin(flutter::PluginRegistrarWindows* registrar);
+  ~OrvaneNativePlugin() override;
+
+  OrvaneNativePlugin(const OrvaneNativePlugin&) = delete;
+  OrvaneNativePlugin& operator=(const OrvaneNativePlugin&) = delete;
+
+  // Answers the call exactly once. Replies go out before "quit" and "injectInput" act.
+  void HandleMethodCall(const flutter::MethodCall<flutter::EncodableValue>& call,
+                        std::unique_ptr<flutter::MethodResult<flutter::EncodableValue>> result);
+
+ private:
+  using Result = flutter::MethodResult<flutter::EncodableValue>;
+  using StreamError = flutter::StreamHandlerError<flutter::EncodableValue>;
+
+  // Sees every message of the runner's top-level window first; never consumes one.
+  std::optional<LRESULT> HandleTopLevelWindowMessage(UINT message, WPARAM wParam);
+
+  // The event channel's listen and cancel: hold the newest sink, or none. Never fail.
+  std::unique_ptr<StreamError> OnListen(
+      std::unique_ptr<flutter::EventSink<flutter::EncodableValue>>&& events);
+  std::unique_ptr<StreamError> OnCancel();
+
+  // The runner's top-level window: the root of the view's window; null without a view.
+  HWND TopLevelWindow() const;
+
+  void GetComputerName(Result& result) const;
+  void InjectInput(const flutter::EncodableValue* arguments, Result& result);
+  void SetPeerConnected(const flutter::EncodableValue* arguments, Result& result);
+  void SetInputMode(const flutter::EncodableValue* arguments, Result& result);
+  void ReleaseHeldInput(const flutter::EncodableValue* arguments, Result& result);
+  void ClipboardRead(Result& result) const;
+  void ClipboardWrite(const flutter::EncodableValue* arguments, Result& result) const;
+  void SetAlwaysOnTop(const flutter::EncodableValue* arguments, Result& result) const;
+
+  flutter::PluginRegistrarWindows* registrar_;
+  std::int32_t windowProcDelegateId_;
+  PlatformThreadDispatcher dispatcher_;
+  std::unique_ptr<flutter::EventSink<flutter::EncodableValue>> eventSink_;
+  std::unique_ptr<orvane::win::InputInjector> injector_;
+};
+
+}  // namespace orvane_native
