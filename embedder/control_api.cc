@@ -75,10 +75,11 @@ bool OrvaneEmbedderGetChannelCallback(OrvaneEmbedderEngine* engine, const char* 
 }
 
 uint32_t OrvaneEmbedderCallCount(OrvaneEmbedderEngine* engine, OrvaneEmbedderCall call) {
-  if (engine == nullptr || call < 0 || call >= kOrvaneEmbedderCallCount) {
+  const auto index = static_cast<size_t>(call);
+  if (engine == nullptr || index >= kOrvaneEmbedderCallCount) {
     return 0;
   }
-  return engine->engine.messenger()->calls[call].load();
+  return engine->engine.messenger()->calls[index].load();
 }
 
 int32_t OrvaneEmbedderTextureType(OrvaneEmbedderEngine* engine, int64_t texture_id) {

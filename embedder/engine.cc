@@ -106,6 +106,12 @@ bool Engine::DestroyRegistrar(FlutterDesktopPluginRegistrar* registrar) {
       window_proc_delegates_.end());
 #endif
   registrars_.erase(std::find_if(registrars_.begin(), registrars_.end(), owned));
+  if (registrars_.empty()) {
+    // The callbacks' user data belonged to plugins that are gone now; a later delivery must not
+    // reach them.
+    const std::lock_guard<std::mutex> lock(mutex_);
+    channel_callbacks_.clear();
+  }
   return true;
 }
 

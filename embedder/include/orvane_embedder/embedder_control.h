@@ -56,8 +56,9 @@ OrvaneEmbedderEngineGetMessenger(OrvaneEmbedderEngine* engine);
 FLUTTER_DESKTOP_EXPORT FlutterDesktopPluginRegistrarRef
 OrvaneEmbedderCreateRegistrar(OrvaneEmbedderEngine* engine, void* view_window);
 
-/* Calls the registrar's destruction handler, then forgets its window-proc delegates and frees it.
- * Returns false when the registrar is not a live one of this engine. */
+/* Calls the registrar's destruction handler, then forgets its window-proc delegates and frees it;
+ * when it was the last registrar, every channel callback is removed too. Returns false when the
+ * registrar is not a live one of this engine. */
 FLUTTER_DESKTOP_EXPORT bool OrvaneEmbedderDestroyRegistrar(
     OrvaneEmbedderEngine* engine, FlutterDesktopPluginRegistrarRef registrar);
 
