@@ -53,6 +53,7 @@ TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
       EncodableValue(std::numeric_limits<int64_t>::max()),
       EncodableValue(-0.5),
       EncodableValue(2.0),
+      EncodableValue(std::numeric_limits<double>::quiet_NaN()),  // NaN sorts after numbers
       EncodableValue("a"),
       EncodableValue("ab"),
       EncodableValue(std::string("\x7f")),
@@ -70,6 +71,7 @@ TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
       EncodableValue(EncodableMap{{EncodableValue("b"), EncodableValue(0)}}),
       EncodableValue(custom),
       EncodableValue(std::vector<float>{0.5f}),
+      EncodableValue(std::vector<float>{std::numeric_limits<float>::quiet_NaN()}),
   };
   for (size_t i = 0; i < ascending.size(); ++i) {
     SCOPED_TRACE(i);
@@ -85,6 +87,13 @@ TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
   EXPECT_EQ(holder, holder);
   EXPECT_NE(holder, EncodableValue(holder));
   EXPECT_TRUE(EncodableValue().IsNull());
+  // NaN keys from the wire must keep the map's order consistent: all NaNs are one key.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const EncodableMap map = {{EncodableValue(nan), EncodableValue(1)},
+                            {EncodableValue(1.0), EncodableValue(2)},
+                            {EncodableValue(-nan), EncodableValue(3)}};
+  EXPECT_EQ(map.size(), 2u);
+  EXPECT_EQ(map.begin()->first, EncodableValue(1.0));
   EXPECT_EQ(std::get_if<int32_t>(&holder), nullptr);
 }
 

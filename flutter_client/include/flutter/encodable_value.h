@@ -3,7 +3,9 @@
 #ifndef FLUTTER_CLIENT_INCLUDE_FLUTTER_ENCODABLE_VALUE_H_
 #define FLUTTER_CLIENT_INCLUDE_FLUTTER_ENCODABLE_VALUE_H_
 
+#include <algorithm>
 #include <any>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -49,6 +51,23 @@ using EncodableList = std::vector<EncodableValue>;
 using EncodableMap = std::map<EncodableValue, EncodableValue>;
 
 namespace internal {
+
+// Numeric order, with every NaN equivalent to every other and after all numbers: map keys need a
+// strict weak order, and a NaN key from the wire must not break the map.
+template <typename Float>
+bool FloatLess(Float lhs, Float rhs) {
+  if (std::isnan(lhs)) {
+    return false;
+  }
+  return std::isnan(rhs) || lhs < rhs;
+}
+
+template <typename Float>
+bool FloatListLess(const std::vector<Float>& lhs, const std::vector<Float>& rhs) {
+  return std::lexicographical_compare(lhs.begin(), lhs.end(), rhs.begin(), rhs.end(),
+                                      FloatLess<Float>);
+}
+
 // The alternatives in their fixed order; the order is the first criterion of comparison and the
 // index the codec switches on.
 using EncodableValueVariant =
@@ -78,9 +97,22 @@ class EncodableValue : public internal::EncodableValueVariant {
   bool IsNull() const { return std::holds_alternative<std::monostate>(*this); }
 
   // Alternative number first, then the held values: signed integers and floating values
-  // numerically, strings byte-wise unsigned, lists and maps lexicographically, custom values by
-  // address.
+  // numerically (NaN last), strings byte-wise unsigned, lists and maps lexicographically, custom
+  // values by address. Equality is exact, so a NaN equals nothing, not even itself.
   friend bool operator<(const EncodableValue& lhs, const EncodableValue& rhs) {
+    if (lhs.index() != rhs.index()) {
+      return lhs.index() < rhs.index();
+    }
+    // Same alternative, so the rhs accesses below cannot fail.
+    if (const auto* number = std::get_if<double>(&lhs)) {
+      return internal::FloatLess(*number, *std::get_if<double>(&rhs));
+    }
+    if (const auto* doubles = std::get_if<std::vector<double>>(&lhs)) {
+      return internal::FloatListLess(*doubles, *std::get_if<std::vector<double>>(&rhs));
+    }
+    if (const auto* floats = std::get_if<std::vector<float>>(&lhs)) {
+      return internal::FloatListLess(*floats, *std::get_if<std::vector<float>>(&rhs));
+    }
     return static_cast<const super&>(lhs) < static_cast<const super&>(rhs);
   }
   friend bool operator==(const EncodableValue& lhs, const EncodableValue& rhs) {
