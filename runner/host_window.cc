@@ -12,11 +12,14 @@ constexpr wchar_t kHostWindowClass[] = L"OrvaneHostWindow";
 constexpr wchar_t kViewWindowClass[] = L"OrvaneHostView";
 constexpr int kQuitExitCode = 0;
 
+// Any address inside this module names it to GetModuleHandleExW, whichever module links this code.
+const char kModuleAnchor = 0;
+
 HINSTANCE ThisModule() {
   HMODULE module = nullptr;
   GetModuleHandleExW(
       GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+      reinterpret_cast<LPCWSTR>(&kModuleAnchor), &module);
   return module;
 }
 
