@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace orvane::win {
@@ -52,8 +53,8 @@ TEST(HeldInput, IsModifierScanIsExactlyTheEightModifiers) {
     modifiers += isModifierScan(static_cast<std::uint16_t>(scanId)) ? 1 : 0;
   }
   EXPECT_EQ(modifiers, 8);
-  for (const std::uint16_t scanId :
-       {0x001D, 0x002A, 0x0036, 0x0038, 0xE01D, 0xE038, 0xE05B, 0xE05C}) {
+  for (const std::uint16_t scanId : std::array<std::uint16_t, 8>{0x001D, 0x002A, 0x0036, 0x0038,
+                                                                 0xE01D, 0xE038, 0xE05B, 0xE05C}) {
     EXPECT_TRUE(isModifierScan(scanId)) << scanId;
   }
 }

@@ -186,11 +186,11 @@ KeyLookup refused(InjectReject reject) { return KeyLookup{false, 0, reject}; }
 const HidKeyEntry* findHidRow(std::uint32_t usage) {
   if ((usage >> kUsagePageShift) != kKeyboardUsagePage) return nullptr;
   const auto id = static_cast<std::uint16_t>(usage & kUsageIdMask);
-  const auto* const row = std::lower_bound(
+  const auto row = std::lower_bound(
       HidUsageTable.begin(), HidUsageTable.end(), id,
       [](const HidKeyEntry& entry, std::uint16_t wanted) { return entry.usageId < wanted; });
   if (row == HidUsageTable.end() || row->usageId != id) return nullptr;
-  return row;
+  return &*row;
 }
 
 KeyLookup lookupUsage(std::uint32_t usage, const HidKeyEntry** row) {

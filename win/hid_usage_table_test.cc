@@ -135,7 +135,7 @@ TEST(HidUsageTable, ReservedChordsUnderEveryModifierCombination) {
     ASSERT_EQ(state.ctrl, ctrl);
     ASSERT_EQ(state.alt, alt);
     ASSERT_EQ(state.win, win);
-    for (const std::uint16_t del : {0x4C, 0x63}) {
+    for (const std::uint16_t del : std::array<std::uint16_t, 2>{0x4C, 0x63}) {
       EXPECT_EQ(lookupKeyDown(usage(del), state).reject,
                 ctrl && alt ? InjectReject::CtrlAltDel : InjectReject::None)
           << mask;
