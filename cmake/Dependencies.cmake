@@ -48,13 +48,15 @@ if(ORVANE_BUILD_BENCHMARKS)
   find_package(benchmark REQUIRED)
 endif()
 
-# orvane_add_test(NAME name SOURCES ... LIBS ...): one GoogleTest executable, registered with CTest
-# test by test. Discovery runs when the tests run, so it also works through the Wine emulator.
+# orvane_add_test(NAME name SOURCES ... LIBS ... [PROPERTIES ...]): one GoogleTest executable,
+# registered with CTest test by test. Discovery runs when the tests run, so it also works through
+# the Wine emulator. PROPERTIES are extra CTest properties for every test of the executable (for
+# example RESOURCE_LOCK for tests that share the Wine clipboard).
 function(orvane_add_test)
-  cmake_parse_arguments(arg "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(arg "" "NAME" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${arg_NAME} ${arg_SOURCES})
   orvane_warnings(${arg_NAME})
   target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBS} orvane::gmock orvane::gtest_main)
   gtest_discover_tests(${arg_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES TIMEOUT 300 ${arg_PROPERTIES})
 endfunction()

@@ -61,10 +61,10 @@ class ClipboardHolder {
     thread_ = std::thread([this, &opened] {
       const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                           nullptr, nullptr);
-      const bool open = OpenClipboard(window) != FALSE;
-      opened.set_value(window != nullptr && open);
+      const bool holdsClipboard = OpenClipboard(window) != FALSE;
+      opened.set_value(window != nullptr && holdsClipboard);
       release_.get_future().wait();
-      if (open) CloseClipboard();
+      if (holdsClipboard) CloseClipboard();
       DestroyWindow(window);
     });
     holding_ = opened.get_future().get();

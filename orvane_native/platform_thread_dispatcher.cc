@@ -42,18 +42,18 @@ PlatformThreadDispatcher::PlatformThreadDispatcher() {
 }
 
 PlatformThreadDispatcher::~PlatformThreadDispatcher() {
-  HWND window = nullptr;
+  HWND ownWindow = nullptr;
   std::vector<Task> dropped;
   {
     const std::lock_guard<std::mutex> guard(lock_);
-    window = std::exchange(window_, nullptr);
+    ownWindow = std::exchange(window_, nullptr);
     dropped.swap(tasks_);
     wakePending_ = false;
   }
-  if (window != nullptr) {
+  if (ownWindow != nullptr) {
     // Cleared first, so a wake message still in the queue finds no dispatcher.
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
+    SetWindowLongPtrW(ownWindow, GWLP_USERDATA, 0);
+    DestroyWindow(ownWindow);
     // A class registered by a library outlives the library's unloading; a stale class would hand
     // a reloaded library's windows to a procedure that is gone. Fails harmlessly while another
     // dispatcher's window still uses the class.
@@ -92,11 +92,11 @@ void PlatformThreadDispatcher::DrainTasks() {
   for (Task& task : ready) task();
 }
 
-LRESULT CALLBACK PlatformThreadDispatcher::WindowProc(HWND window, UINT message, WPARAM wParam,
+LRESULT CALLBACK PlatformThreadDispatcher::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                                       LPARAM lParam) {
-  if (message != kWakeMessage) return DefWindowProcW(window, message, wParam, lParam);
+  if (message != kWakeMessage) return DefWindowProcW(hwnd, message, wParam, lParam);
   auto* const dispatcher =
-      reinterpret_cast<PlatformThreadDispatcher*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+      reinterpret_cast<PlatformThreadDispatcher*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (dispatcher != nullptr) dispatcher->DrainTasks();
   return 0;
 }

@@ -49,7 +49,7 @@ class PlatformThreadDispatcher {
   std::uint32_t creationError() const { return creationError_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   // Runs every task queued before the call, outside the lock. Platform thread, wake message only.
   void DrainTasks();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -12,8 +13,10 @@
 namespace orvane_native {
 namespace {
 
+constexpr int kEveryMessage = std::numeric_limits<int>::max();
+
 // Dispatches the window's queued messages, at most `limit` of them; returns how many there were.
-int Pump(HWND window, int limit = 1 << 20) {
+int Pump(HWND window, int limit = kEveryMessage) {
   int count = 0;
   MSG message{};
   while (count < limit && PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
