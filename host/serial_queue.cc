@@ -86,6 +86,8 @@ struct SerialQueue::State {
 
   // The worker's loop; the caller keeps this State alive until it returns.
   void RunWorker(const std::string& label);
+  // Appends the tasks of all due timers to ready, in (deadline, id) order. Needs mutex.
+  void MoveDueTimers();
 };
 
 namespace {
@@ -104,17 +106,21 @@ void RunGuarded(const std::string& label, const SerialQueue::Task& task) {
 
 }  // namespace
 
+void SerialQueue::State::MoveDueTimers() {
+  const std::int64_t now = NowNs();
+  while (!timers.empty() && timers.begin()->first.first <= now) {
+    auto first = timers.begin();
+    timerIndex.erase(first->first.second);
+    ready.push_back(std::move(first->second));
+    timers.erase(first);
+  }
+}
+
 void SerialQueue::State::RunWorker(const std::string& label) {
   workerThreadId.store(std::this_thread::get_id());
   std::unique_lock<std::mutex> lock(mutex);
   while (!stopping) {
-    const std::int64_t now = NowNs();
-    while (!timers.empty() && timers.begin()->first.first <= now) {
-      auto first = timers.begin();
-      timerIndex.erase(first->first.second);
-      ready.push_back(std::move(first->second));
-      timers.erase(first);
-    }
+    if (!timers.empty()) MoveDueTimers();
     if (ready.empty()) {
       if (timers.empty()) {
         wake.wait(lock);
