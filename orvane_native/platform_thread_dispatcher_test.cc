@@ -42,7 +42,7 @@ TEST(PlatformThreadDispatcherTest, EachDispatcherHasItsOwnMessageOnlyWindow) {
 }
 
 TEST(PlatformThreadDispatcherTest, Post_RunsTasksFromOtherThreadsOnTheWindowThreadInOrder) {
-  constexpr int kPosters = 4;
+  constexpr std::size_t kPosters = 4;
   constexpr std::size_t kTasksPerPoster = 200;
   PlatformThreadDispatcher dispatcher;
   ASSERT_NE(dispatcher.window(), nullptr);
@@ -51,7 +51,7 @@ TEST(PlatformThreadDispatcherTest, Post_RunsTasksFromOtherThreadsOnTheWindowThre
   const DWORD windowThread = GetCurrentThreadId();
   bool allOnWindowThread = true;
   std::vector<std::thread> posters;
-  for (int poster = 0; poster < kPosters; ++poster) {
+  for (std::size_t poster = 0; poster < kPosters; ++poster) {
     posters.emplace_back([&, poster] {
       for (std::size_t sequence = 0; sequence < kTasksPerPoster; ++sequence) {
         dispatcher.Post([&, poster, sequence] {

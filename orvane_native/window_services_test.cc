@@ -52,7 +52,9 @@ TEST(WindowServicesTest, SetTopmost_TogglesOnlyTheTopmostBand) {
   GetWindowRect(runner.get(), &after);
   EXPECT_TRUE(EqualRect(&before, &after));
 
-  HWND gone = MakeWindow(WS_OVERLAPPEDWINDOW, nullptr).get();
+  // A handle whose window has been destroyed.
+  const HWND gone = MakeWindow(WS_OVERLAPPEDWINDOW, nullptr).release();
+  DestroyWindow(gone);
   for (HWND unusable : {static_cast<HWND>(nullptr), gone}) {
     error = 0;
     EXPECT_FALSE(SetTopmost(unusable, true, &error));
