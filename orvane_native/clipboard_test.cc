@@ -39,6 +39,7 @@ bool PutOnClipboard(const std::vector<ClipboardEntry>& entries) {
     const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, entry.bytes.size());
     void* const data = block != nullptr ? GlobalLock(block) : nullptr;
     if (data == nullptr) {
+      if (block != nullptr) GlobalFree(block);
       ok = false;
       continue;
     }
