@@ -8,14 +8,12 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
-#include <exception>
 #include <limits>
 #include <map>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <utility>
-#include <vector>
 
 namespace orvane::host {
 
@@ -221,6 +219,7 @@ bool SerialQueue::Cancel(std::uint64_t timerId) {
 }
 
 bool SerialQueue::Shutdown(std::int64_t limitMs) {
+  const std::int64_t deadline = DeadlineFromLimitMs(limitMs);
   std::deque<Task> discardedReady;
   std::map<TimerKey, Task> discardedTimers;
   std::unique_lock<std::mutex> lock(state_->mutex);
@@ -241,7 +240,6 @@ bool SerialQueue::Shutdown(std::int64_t limitMs) {
     state_->worker.detach();
     return false;
   }
-  const std::int64_t deadline = DeadlineFromLimitMs(limitMs);
   lock.lock();
   const bool exited =
       WaitFor(state_->finished, lock, deadline, [this] { return state_->workerExited; });
