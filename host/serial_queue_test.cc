@@ -97,11 +97,16 @@ TEST(SerialQueueTest, PostAndWait_TimeoutGivesFalseAndTaskStillRuns) {
 }
 
 TEST(SerialQueueTest, Timers_RunByDeadlineAfterReadyTasks) {
+  Gate started;
   Gate gate;
   Gate barrier;
   Trace trace;
   SerialQueue queue("test");
-  ASSERT_TRUE(queue.Post([&gate] { gate.Wait(); }));
+  ASSERT_TRUE(queue.Post([&] {
+    started.Open();
+    gate.Wait();
+  }));
+  started.Wait();
   // While the worker is held all three timers fall due; they run by deadline, not by id.
   const std::uint64_t late = queue.PostDelayed(2 * kNsPerMs, [&trace] { trace.push_back(3); });
   const std::uint64_t first = queue.PostDelayed(-5, [&trace] { trace.push_back(1); });
