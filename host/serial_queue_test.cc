@@ -161,15 +161,14 @@ TEST(SerialQueueTest, Shutdown_DiscardsPendingAndRefusesPosts) {
   ASSERT_TRUE(queue->Post([&gate] { gate.Wait(); }));
   ASSERT_TRUE(queue->Post([runs] { ++*runs; }));
   ASSERT_NE(queue->PostDelayed(0, [runs] { ++*runs; }), 0u);
+  // Frees the worker only when Shutdown destroys this pending task, i.e. after discarding.
+  std::shared_ptr<void> opener(nullptr, [&gate](void*) { gate.Open(); });
+  ASSERT_TRUE(queue->Post([opener] {}));
+  opener.reset();
   std::atomic<bool> waiterResult{true};
   std::thread waiter([&] { waiterResult = queue->PostAndWait([runs] { ++*runs; }, 2 * kShortMs); });
   std::this_thread::sleep_for(std::chrono::milliseconds(kShortMs / 2));
-  std::thread opener([&gate] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kShortMs));
-    gate.Open();
-  });
   EXPECT_TRUE(queue->Shutdown(kGenerousMs));
-  opener.join();
   waiter.join();
   EXPECT_FALSE(waiterResult);
   EXPECT_EQ(runs->load(), 0);
