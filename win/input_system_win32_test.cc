@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "runner/input_observer.h"
@@ -110,7 +111,15 @@ TEST(MulDivWin32, PortableMatchesTheSystem) {
 TEST(InjectorWin32, Probe_SeesInjectionReachTheDesktop) {
   runner::InputObserver observer;
   ASSERT_TRUE(observer.Start());
-  ASSERT_TRUE(SetCursorPos(3, 3));
+  // Park the cursor near a corner, through the same call the injector uses (SetCursorPos lands
+  // late under Wine's X11 driver), and wait until the system reports it there.
+  auto system = makePlatformInputSystem();
+  ASSERT_EQ(system->sendInput({mouseEvent(0, 0, 0, kMouseMove | kMouseAbsolute)}), 1u);
+  CursorPoint parked{-1, -1};
+  for (int i = 0; i < 100 && !(parked.x == 0 && parked.y == 0); ++i) {
+    ASSERT_TRUE(system->getPhysicalCursorPos(parked));
+    Sleep(10);
+  }
 
   auto lines = std::make_shared<std::vector<std::string>>();
   auto mutex = std::make_shared<std::mutex>();
@@ -120,7 +129,7 @@ TEST(InjectorWin32, Probe_SeesInjectionReachTheDesktop) {
           const std::lock_guard<std::mutex> lock(*mutex);
           lines->push_back(line);
         },
-        makePlatformInputSystem());
+        std::move(system));
     injector.setPeerConnected(true);
     injector.injectInput(R"({"t":"mm","x":0.5,"y":0.5})");
     ASSERT_TRUE(injector.flushForTesting(kObserveLimitMs));
