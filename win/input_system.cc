@@ -14,8 +14,8 @@ std::int32_t mulDiv(std::int32_t number, std::int32_t numerator, std::int32_t de
   const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
   const bool negative = (product < 0) != (denominator < 0);
   const std::uint64_t magnitude = static_cast<std::uint64_t>(product < 0 ? -product : product);
-  const std::uint64_t divisor =
-      static_cast<std::uint64_t>(denominator < 0 ? -static_cast<std::int64_t>(denominator) : denominator);
+  const std::uint64_t divisor = static_cast<std::uint64_t>(
+      denominator < 0 ? -static_cast<std::int64_t>(denominator) : denominator);
   std::uint64_t quotient = magnitude / divisor;
   if ((magnitude % divisor) * 2 >= divisor) {
     ++quotient;

@@ -34,7 +34,9 @@ class Win32InputSystem final : public InputSystem {
 
   std::uint32_t getLastError() override { return GetLastError(); }
 
-  std::int16_t getAsyncKeyState(std::int32_t virtualKey) override { return GetAsyncKeyState(virtualKey); }
+  std::int16_t getAsyncKeyState(std::int32_t virtualKey) override {
+    return GetAsyncKeyState(virtualKey);
+  }
 
   bool getPhysicalCursorPos(CursorPoint& point) override {
     POINT read{};
