@@ -54,7 +54,7 @@ void WriteTypedList(const std::vector<T>& list, uint8_t type, const StandardCode
                     ByteStreamWriter* stream) {
   stream->WriteByte(type);
   codec.WriteSize(list.size(), stream);
-  if (sizeof(T) > 1) {
+  if constexpr (sizeof(T) > 1) {
     stream->WriteAlignment(sizeof(T));
   }
   if (!list.empty()) {
@@ -68,7 +68,7 @@ void WriteTypedList(const std::vector<T>& list, uint8_t type, const StandardCode
 template <typename Container>
 Container ReadFixedElements(ByteStreamReader* stream, size_t count) {
   using Element = typename Container::value_type;
-  if (sizeof(Element) > 1) {
+  if constexpr (sizeof(Element) > 1) {
     stream->ReadAlignment(sizeof(Element));
   }
   // count is below 2^32, so the product fits in 64 bits.

@@ -291,8 +291,10 @@ TEST(StandardCodecSerializerTest, CustomValueWritesNullAndExplains) {
 // to something no larger than the message, with a handful of diagnostic lines.
 TEST(StandardCodecSerializerTest, HostileSizesStayBounded) {
   const Bytes huge = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-  for (const uint8_t type : {5, 7, 8, 9, 10, 11, 12, 13, 14}) {
-    for (const uint8_t filler : {0x00, 0x01, 0x0C, 0x0D}) {
+  const Bytes sized_types = {5, 7, 8, 9, 10, 11, 12, 13, 14};
+  const Bytes fillers = {0x00, 0x01, 0x0C, 0x0D};
+  for (const uint8_t type : sized_types) {
+    for (const uint8_t filler : fillers) {
       SCOPED_TRACE(::testing::Message() << int{type} << "/" << int{filler});
       Bytes message = {type};
       message.insert(message.end(), huge.begin(), huge.end());
