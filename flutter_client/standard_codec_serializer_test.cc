@@ -249,6 +249,9 @@ struct DamagedCase {
 
 TEST(StandardCodecSerializerTest, DamagedInputDecodesWithExactDiagnostics) {
   const std::string kUnknown = "Unknown type in StandardCodecSerializer::ReadValueOfType: ";
+  constexpr uint8_t kFill = StandardCodecSerializer::kMaxTruncationFill;
+  std::string fill_lines;
+  for (int i = 0; i < kFill; ++i) fill_lines += kInvalidRead;
   const std::vector<DamagedCase> cases = {
       {"empty buffer", {}, EncodableValue(), kInvalidRead},
       {"short string", {7, 5, 0x61, 0x62}, EncodableValue(std::string(5, '\0')), kInvalidRead},
@@ -270,6 +273,17 @@ TEST(StandardCodecSerializerTest, DamagedInputDecodesWithExactDiagnostics) {
        EncodableValue(EncodableMap{{EncodableValue(true), EncodableValue(1)}}),
        ""},
       {"trailing bytes ignored", {1, 2, 3}, EncodableValue(true), ""},
+      // A short tail is still filled; a longer claim on an exhausted message is cut with one line.
+      {"string fill at the limit",
+       {7, kFill},
+       EncodableValue(std::string(kFill, '\0')),
+       kInvalidRead},
+      {"string claim past the limit", {7, kFill + 1}, EncodableValue(""), kInvalidRead},
+      {"list fill at the limit", {12, kFill}, EncodableValue(EncodableList(kFill)), fill_lines},
+      {"list claim past the limit",
+       {12, kFill + 2, 1},
+       EncodableValue(EncodableList{EncodableValue(true)}),
+       kInvalidRead},
   };
   for (const DamagedCase& c : cases) {
     SCOPED_TRACE(c.name);
