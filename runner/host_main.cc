@@ -1,0 +1,56 @@
+// orvane-host: plays the Flutter runner and the Dart side around the plugin DLL, for the demo,
+// for replaying controller sessions and for the end-to-end tests.
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "runner/command_line.h"
+#include "runner/host_platform.h"
+#include "runner/session.h"
+
+namespace {
+
+constexpr int kFailureExit = 1;
+constexpr int kUsageExit = 2;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using orvane::runner::HostCommand;
+  orvane::runner::HostOptions options;
+  std::string error;
+  if (!orvane::runner::ParseCommandLine(argc, argv, options, error)) {
+    std::cerr << "orvane-host: " << error << '\n' << orvane::runner::UsageText();
+    return kUsageExit;
+  }
+  // Plain line feeds on standard output, so the lines compare the same on every system.
+  _setmode(_fileno(stdout), _O_BINARY);
+
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (options.command == HostCommand::Replay && options.sessionFile != "-") {
+    file.open(options.sessionFile);
+    if (!file) {
+      std::cerr << "orvane-host: cannot open " << options.sessionFile << '\n';
+      return kFailureExit;
+    }
+    in = &file;
+  }
+
+  std::string warning;
+  const auto platform = orvane::runner::HostPlatform::Create(options, error, warning);
+  if (!warning.empty()) std::cerr << "orvane-host: " << warning << '\n';
+  if (!platform) {
+    std::cerr << "orvane-host: " << error << '\n';
+    return kFailureExit;
+  }
+  orvane::runner::SessionOptions sessionOptions;
+  sessionOptions.trace = options.trace;
+  sessionOptions.summary = options.command == HostCommand::Replay;
+  return orvane::runner::RunSession(*in, std::cout, *platform, sessionOptions);
+}

@@ -1,0 +1,98 @@
+// orvane-host's runner: windows, engine, plugin and hook observer on the platform thread.
+#include "runner/host_platform.h"
+
+#include <windows.h>
+
+#include "runner/message_loop.h"
+#include "runner/method_call_client.h"
+
+namespace orvane::runner {
+
+namespace {
+
+std::wstring WideFromAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) {
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  }
+  return wide;
+}
+
+}  // namespace
+
+std::unique_ptr<HostPlatform> HostPlatform::Create(const HostOptions& options, std::string& error,
+                                                   std::string& warning) {
+  auto platform = std::make_unique<HostPlatform>(PassKey());
+  // Started first, so the trace holds everything the plugin injects from its first moment.
+  if (!platform->observer_.Start()) {
+    warning = "the low-level input hooks could not be installed: no trace";
+  }
+  HostWindowOptions windowOptions;
+  windowOptions.visible = true;
+  platform->host_ = PluginHost::Create(options.noView ? ViewMode::WithoutView : ViewMode::WithView,
+                                       windowOptions, &error);
+  if (!platform->host_) return nullptr;
+  if (options.noView) {
+    std::uint32_t win32Error = 0;
+    platform->ownWindow_ =
+        HostWindow::Create(&platform->host_->engine(), windowOptions, &win32Error);
+    if (!platform->ownWindow_) {
+      error = "CreateWindowExW failed, GetLastError=" + std::to_string(win32Error);
+      return nullptr;
+    }
+  }
+  const std::wstring path = options.pluginPath.empty() ? PluginLibraryBesideExecutable()
+                                                       : WideFromAnsi(options.pluginPath);
+  std::string loadError;
+  if (!platform->host_->LoadPlugin(path, &loadError)) {
+    const std::string shown = options.pluginPath.empty() ? "orvane_native_plugin.dll beside "
+                                                           "orvane-host.exe"
+                                                         : options.pluginPath;
+    error = "cannot load the plugin " + shown + ": " + loadError;
+    return nullptr;
+  }
+  return platform;
+}
+
+MethodReply HostPlatform::Send(const std::string& channel, const std::vector<uint8_t>& message) {
+  return MethodCallClient(host_->engine(), channel).Send(message);
+}
+
+void HostPlatform::Pump(std::uint32_t ms) {
+  // The window's WM_DESTROY posts WM_QUIT; the pump consumes it, and WindowOpen reports the end.
+  PumpMessages(ms);
+}
+
+void HostPlatform::SendWindowMessage(WindowMessage message) {
+  HostWindow* window = Window();
+  if (window == nullptr || window->destroyed()) return;
+  if (message == WindowMessage::Close) {
+    SendMessageW(window->window(), WM_CLOSE, 0, 0);
+  } else {
+    // wParam TRUE: the session is really ending; lParam 0: the system is shutting down.
+    SendMessageW(window->window(), WM_ENDSESSION, TRUE, 0);
+  }
+}
+
+bool HostPlatform::WindowOpen() const {
+  const HostWindow* window = Window();
+  return window != nullptr && !window->destroyed();
+}
+
+std::vector<ObservedEvent> HostPlatform::TakeObserved() {
+  std::vector<ObservedEvent> injected;
+  for (const ObservedEvent& event : observer_.Take()) {
+    // Input from a person at the host's own keyboard and mouse is not part of the session.
+    if (event.injected) injected.push_back(event);
+  }
+  return injected;
+}
+
+void HostPlatform::DestroyRegistrar() { host_->DestroyRegistrar(); }
+
+HostWindow* HostPlatform::Window() const { return ownWindow_ ? ownWindow_.get() : host_->window(); }
+
+}  // namespace orvane::runner

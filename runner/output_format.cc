@@ -1,0 +1,92 @@
+// Formatting of reply, refusal and trace lines.
+#include "runner/output_format.h"
+
+#include "runner/json_value.h"
+
+namespace orvane::runner {
+
+namespace {
+
+Json NoReply() { return Json{{"reply", "no-reply"}}; }
+
+std::string Hex(const std::vector<uint8_t>& bytes) { return ToHex(bytes.data(), bytes.size()); }
+
+}  // namespace
+
+std::string ReplyLine(const MethodReply& reply) {
+  using Kind = MethodReply::Kind;
+  switch (reply.kind) {
+    case Kind::Success:
+      return ToLine(Json{{"reply", "success"}, {"value", ValueToJson(reply.value)}});
+    case Kind::Error:
+      return ToLine(Json{{"reply", "error"},
+                         {"code", reply.errorCode},
+                         {"message", reply.errorMessage},
+                         {"details", ValueToJson(reply.errorDetails)}});
+    case Kind::NotImplemented:
+      return ToLine(Json{{"reply", "notImplemented"}});
+    case Kind::Malformed:
+      return ToLine(Json{{"reply", "malformed"}, {"hex", Hex(reply.bytes)}});
+    case Kind::NoReply:
+      break;
+  }
+  return ToLine(NoReply());
+}
+
+std::string RawReplyLine(const MethodReply& reply) {
+  if (reply.kind == MethodReply::Kind::NoReply) return ToLine(NoReply());
+  return ToLine(Json{{"reply_hex", Hex(reply.bytes)}});
+}
+
+std::string BadRequestLine(std::string_view reason) {
+  return ToLine(Json{{"reply", "bad-request"}, {"reason", std::string(reason)}});
+}
+
+std::string DoneLine() { return ToLine(Json{{"reply", "done"}}); }
+
+const char* EventName(ObservedKind kind) {
+  switch (kind) {
+    case ObservedKind::Key:
+      return "key";
+    case ObservedKind::Move:
+      return "move";
+    case ObservedKind::LeftDown:
+      return "left-down";
+    case ObservedKind::LeftUp:
+      return "left-up";
+    case ObservedKind::RightDown:
+      return "right-down";
+    case ObservedKind::RightUp:
+      return "right-up";
+    case ObservedKind::MiddleDown:
+      return "middle-down";
+    case ObservedKind::MiddleUp:
+      return "middle-up";
+    case ObservedKind::Wheel:
+      return "wheel";
+    case ObservedKind::HWheel:
+      return "hwheel";
+    case ObservedKind::OtherMouse:
+      break;
+  }
+  return "other";
+}
+
+std::string TraceLine(const ObservedEvent& event) {
+  const bool tagged = event.extraInfo == kInjectedTag;
+  if (event.kind == ObservedKind::Key) {
+    return ToLine(Json{{"injected", "key"},
+                       {"scan", event.scanCode},
+                       {"extended", event.extended},
+                       {"up", event.keyUp},
+                       {"tag", tagged}});
+  }
+  return ToLine(Json{{"injected", "mouse"},
+                     {"event", EventName(event.kind)},
+                     {"x", event.x},
+                     {"y", event.y},
+                     {"delta", event.wheelDelta},
+                     {"tag", tagged}});
+}
+
+}  // namespace orvane::runner

@@ -1,0 +1,52 @@
+// The session driver: plays the Dart side from request lines, prints one reply line per request,
+// the trace of observed input, and at the end of a replay a summary line.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "runner/input_observer.h"
+#include "runner/method_call_client.h"
+#include "runner/request.h"
+
+namespace orvane::runner {
+
+// What the driver needs from the runner around the plugin. Every operation runs on the platform
+// thread, the thread that created the window and registered the plugin.
+class SessionPlatform {
+ public:
+  virtual ~SessionPlatform() = default;
+
+  // Delivers a message from the Dart side on `channel` and returns the reply, running the message
+  // loop while it waits.
+  virtual MethodReply Send(const std::string& channel, const std::vector<uint8_t>& message) = 0;
+
+  // Runs the message loop for `ms` milliseconds (0: only what is already queued).
+  virtual void Pump(std::uint32_t ms) = 0;
+
+  virtual void SendWindowMessage(WindowMessage message) = 0;
+
+  // False once the top-level window is gone: the application has quit.
+  virtual bool WindowOpen() const = 0;
+
+  // Injected input the hooks observed since the last call, oldest first.
+  virtual std::vector<ObservedEvent> TakeObserved() = 0;
+
+  // Destroys the plugin's registrar as an engine does at exit, running the plugin's teardown.
+  virtual void DestroyRegistrar() = 0;
+};
+
+struct SessionOptions {
+  bool trace = false;    // print a line per observed event
+  bool summary = false;  // print the summary line at the end
+};
+
+// Reads request lines from `in` until it ends or the window closes, then tears the plugin down.
+// Lines go to `out`, flushed one by one. Returns the process exit code: 0.
+int RunSession(std::istream& in, std::ostream& out, SessionPlatform& platform,
+               const SessionOptions& options);
+
+}  // namespace orvane::runner

@@ -1,0 +1,148 @@
+// The session driver against a scripted platform: one line per request, trace and summary, and
+// the end of the session when the window closes.
+#include "runner/session.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "flutter/standard_method_codec.h"
+#include "runner/output_format.h"
+
+namespace orvane::runner {
+namespace {
+
+ObservedEvent Key(std::uint32_t scan, bool up, bool extended = false) {
+  ObservedEvent event;
+  event.scanCode = scan;
+  event.keyUp = up;
+  event.extended = extended;
+  event.injected = true;
+  event.extraInfo = kInjectedTag;
+  return event;
+}
+
+ObservedEvent Mouse(ObservedKind kind) {
+  ObservedEvent event;
+  event.kind = kind;
+  event.injected = true;
+  event.extraInfo = kInjectedTag;
+  return event;
+}
+
+// Answers every call with success and its method name; a call named "quit" closes the window.
+// Each delivery makes the events queued in `inputPerCall` observable, one batch per call; the
+// teardown makes `teardownInput` observable.
+class FakePlatform : public SessionPlatform {
+ public:
+  MethodReply Send(const std::string& channel, const std::vector<uint8_t>& message) override {
+    delivered.push_back(channel);
+    if (!inputPerCall.empty()) {
+      pending.insert(pending.end(), inputPerCall.front().begin(), inputPerCall.front().end());
+      inputPerCall.erase(inputPerCall.begin());
+    }
+    const auto& codec = flutter::StandardMethodCodec::GetInstance();
+    const auto call = codec.DecodeMethodCall(message);
+    if (!call) return DecodeMethodReply({0x01});
+    if (call->method_name() == "quit") open = false;
+    const flutter::EncodableValue name(call->method_name());
+    return DecodeMethodReply(*codec.EncodeSuccessEnvelope(&name));
+  }
+  void Pump(std::uint32_t) override {}
+  void SendWindowMessage(WindowMessage message) override {
+    if (message == WindowMessage::Close) open = false;
+  }
+  bool WindowOpen() const override { return open; }
+  std::vector<ObservedEvent> TakeObserved() override { return std::move(pending); }
+  void DestroyRegistrar() override {
+    destroyed = true;
+    pending.insert(pending.end(), teardownInput.begin(), teardownInput.end());
+  }
+
+  std::vector<std::vector<ObservedEvent>> inputPerCall;
+  std::vector<ObservedEvent> teardownInput;
+  std::vector<ObservedEvent> pending;
+  std::vector<std::string> delivered;
+  bool open = true;
+  bool destroyed = false;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string RunText(FakePlatform& platform, const std::string& session, SessionOptions options) {
+  std::istringstream in(session);
+  std::ostringstream out;
+  EXPECT_EQ(RunSession(in, out, platform, options), 0);
+  return out.str();
+}
+
+TEST(RunSession, EveryRequestGetsOneLineAndBadLinesDoNotStopTheSession) {
+  FakePlatform platform;
+  const std::string out = RunText(platform,
+                                  "# comment\n"
+                                  "{\"call\": \"getPermissions\"}\n"
+                                  "not json\n"
+                                  "\n"
+                                  "{\"raw\": \"ff\", \"channel\": \"other\"}\n"
+                                  "{\"listen\": true}\n"
+                                  "{\"sleep_ms\": 0}\n",
+                                  SessionOptions{false, true});
+  EXPECT_EQ(Lines(out), (std::vector<std::string>{
+                            R"({"reply": "success", "value": "getPermissions"})",
+                            R"({"reply": "bad-request", "reason": "not valid JSON"})",
+                            R"({"reply_hex": "01"})",
+                            R"({"reply": "success", "value": "listen"})",
+                            R"({"reply": "done"})",
+                            R"({"summary": {"requests": 5, "errors": 0, "not_implemented": 0, )"
+                            R"("bad_requests": 1, "injected_keys": 0, "injected_mouse": 0, )"
+                            R"("held_at_end": [], "held_after_teardown": [], )"
+                            R"("ended": "end-of-input"}})",
+                        }));
+  EXPECT_EQ(platform.delivered,
+            (std::vector<std::string>{"orvane_native/methods", "other", "orvane_native/events"}));
+  EXPECT_TRUE(platform.destroyed);
+}
+
+TEST(RunSession, SummaryTellsWhatWasHeldBeforeAndAfterTeardown) {
+  FakePlatform platform;
+  platform.inputPerCall = {
+      {Key(0x2A, false), Key(0x1E, false), Key(0x1E, true)},
+      {Mouse(ObservedKind::LeftDown), Key(0x1D, false, true)},
+  };
+  platform.teardownInput = {Key(0x2A, true), Key(0x1D, true, true)};
+  const std::string out = RunText(platform,
+                                  "{\"frame\": {\"t\": \"kd\"}}\n"
+                                  "{\"frame\": {\"t\": \"md\"}}\n",
+                                  SessionOptions{true, true});
+  const std::vector<std::string> lines = Lines(out);
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[1],
+            R"({"injected": "key", "scan": 42, "extended": false, "up": false, "tag": true})");
+  EXPECT_EQ(
+      lines[5],
+      R"({"injected": "mouse", "event": "left-down", "x": 0, "y": 0, "delta": 0, "tag": true})");
+  EXPECT_EQ(lines[9], R"({"summary": {"requests": 2, "errors": 0, "not_implemented": 0, )"
+                      R"("bad_requests": 0, "injected_keys": 6, "injected_mouse": 1, )"
+                      R"("held_at_end": ["key 0x2a", "key 0xe01d", "button left"], )"
+                      R"("held_after_teardown": ["button left"], "ended": "end-of-input"}})");
+}
+
+TEST(RunSession, StopsReadingWhenTheWindowCloses) {
+  FakePlatform platform;
+  const std::string out = RunText(platform,
+                                  "{\"call\": \"quit\"}\n"
+                                  "{\"call\": \"getPermissions\"}\n",
+                                  SessionOptions{false, false});
+  EXPECT_EQ(Lines(out), (std::vector<std::string>{R"({"reply": "success", "value": "quit"})"}));
+  EXPECT_TRUE(platform.destroyed);
+}
+
+}  // namespace
+}  // namespace orvane::runner
