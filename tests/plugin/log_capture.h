@@ -1,0 +1,87 @@
+// Test helper: captures the plugin's log lines by pointing file descriptor 2 at a temporary file.
+// The plugin DLL links its own C++ runtime but shares msvcrt's stderr and descriptor 2 with the
+// test executable, so redirecting the descriptor catches lines written from any thread of either.
+// A file, unlike a pipe, never blocks a writer however much is logged.
+#pragma once
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace orvane::plugin_test {
+
+class LogCapture {
+ public:
+  LogCapture() {
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
+    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"olg", 0, path) == 0) {
+      return;
+    }
+    path_ = path;
+    std::fflush(stderr);
+    const int file = _wsopen(path, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE);
+    if (file < 0) return;
+    saved_ = _dup(kStderr);
+    _dup2(file, kStderr);
+    _close(file);
+    // msvcrt buffers stderr once it is a file, which would hold lines back until exit.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+  }
+  ~LogCapture() {
+    if (saved_ >= 0) {
+      std::fflush(stderr);
+      _dup2(saved_, kStderr);
+      _close(saved_);
+    }
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+  }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  // Everything written so far. Read with the descriptor calls: msvcrt's fread under Wine reports
+  // 0 items for a short read at the end of a file that is still being written.
+  std::string Text() const {
+    std::string text;
+    const int file = _wsopen(path_.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO);
+    if (file < 0) return text;
+    char buffer[kReadChunk];
+    int got = 0;
+    while ((got = _read(file, buffer, sizeof(buffer))) > 0) {
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+    _close(file);
+    return text;
+  }
+
+  bool Contains(std::string_view needle) const { return Text().find(needle) != std::string::npos; }
+
+  // Lines from the injection thread arrive later than the call that caused them.
+  bool WaitFor(std::string_view needle, std::int64_t limitMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!Contains(needle)) {
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    return true;
+  }
+
+ private:
+  static constexpr int kStderr = 2;
+  static constexpr std::size_t kReadChunk = 4096;
+  static constexpr int kPollMs = 5;
+
+  std::wstring path_;
+  int saved_ = -1;
+};
+
+}  // namespace orvane::plugin_test
