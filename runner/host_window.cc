@@ -30,7 +30,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC hostProc) {
   hostClass.lpfnWndProc = hostProc;
   hostClass.hInstance = instance;
   hostClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  hostClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  hostClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
   hostClass.lpszClassName = kHostWindowClass;
   RegisterClassExW(&hostClass);
 

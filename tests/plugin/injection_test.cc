@@ -23,7 +23,7 @@ constexpr std::uint32_t kScanB = 0x30;
 constexpr std::initializer_list<std::uint32_t> kWatched = {kScanA, kScanB, kScanRightArrow};
 constexpr std::int64_t kSettleMs = 300;
 
-class InjectionTest : public PluginTest {
+class PluginInjectionTest : public PluginTest {
  protected:
   void SetUp() override {
     StartHost();
@@ -52,7 +52,7 @@ class InjectionTest : public PluginTest {
   runner::InputObserver observer_;
 };
 
-TEST_F(InjectionTest, KeyFrames_ArriveWithScanCodesFlagsAndTag) {
+TEST_F(PluginInjectionTest, KeyFrames_ArriveWithScanCodesFlagsAndTag) {
   Inject(frames::keyDown(frames::kUsageA));
   Inject(frames::keyDown(kUsageRightArrow));
   Inject(frames::keyUp(kUsageRightArrow));
@@ -77,7 +77,7 @@ TEST_F(InjectionTest, KeyFrames_ArriveWithScanCodesFlagsAndTag) {
   }
 }
 
-TEST_F(InjectionTest, PointerMove_LandsOnThePrimaryDisplay) {
+TEST_F(PluginInjectionTest, PointerMove_LandsOnThePrimaryDisplay) {
   Inject(frames::move(0.5, 0.5));
   ASSERT_TRUE(observer_.WaitForCount(1, kLogWaitMs));
   const int centerX = GetSystemMetrics(SM_CXSCREEN) / 2;
@@ -92,7 +92,7 @@ TEST_F(InjectionTest, PointerMove_LandsOnThePrimaryDisplay) {
   EXPECT_TRUE(seen);
 }
 
-TEST_F(InjectionTest, ViewMode_ReleasesWhatIsHeldAndAdmitsNoPresses) {
+TEST_F(PluginInjectionTest, ViewMode_ReleasesWhatIsHeldAndAdmitsNoPresses) {
   Inject(frames::keyDown(frames::kUsageA));
   ASSERT_EQ(Call("setInputMode", Args({{EncodableValue("mode"), EncodableValue("view")}})).kind,
             MethodReply::Kind::Success);
@@ -108,7 +108,7 @@ TEST_F(InjectionTest, ViewMode_ReleasesWhatIsHeldAndAdmitsNoPresses) {
   EXPECT_EQ(TaggedKeys(observer_.Snapshot(), kWatched).size(), 2u);
 }
 
-TEST_F(InjectionTest, ReleaseHeldInput_UsesTheGivenReasonOrUnspecified) {
+TEST_F(PluginInjectionTest, ReleaseHeldInput_UsesTheGivenReasonOrUnspecified) {
   Inject(frames::keyDown(frames::kUsageA));
   ASSERT_EQ(
       Call("releaseHeldInput", Args({{EncodableValue("reason"), EncodableValue("demo")}})).kind,
@@ -122,7 +122,7 @@ TEST_F(InjectionTest, ReleaseHeldInput_UsesTheGivenReasonOrUnspecified) {
   EXPECT_EQ(WaitForKeys(4).size(), 4u);
 }
 
-TEST_F(InjectionTest, UndecodableFrame_IsAnsweredWithSuccessAndOnlyLogged) {
+TEST_F(PluginInjectionTest, UndecodableFrame_IsAnsweredWithSuccessAndOnlyLogged) {
   Inject("this is not json");
   EXPECT_TRUE(log_.WaitFor("input: undecodable frame (", kLogWaitMs));
   Inject(frames::keyDown(frames::kUsageA));

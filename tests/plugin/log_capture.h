@@ -29,8 +29,10 @@ class LogCapture {
     }
     path_ = path;
     std::fflush(stderr);
-    const int file = _wsopen(path, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE);
-    if (file < 0) return;
+    int file = -1;
+    if (_wsopen_s(&file, path, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE) != 0) {
+      return;
+    }
     saved_ = _dup(kStderr);
     _dup2(file, kStderr);
     _close(file);
@@ -52,8 +54,8 @@ class LogCapture {
   // 0 items for a short read at the end of a file that is still being written.
   std::string Text() const {
     std::string text;
-    const int file = _wsopen(path_.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO);
-    if (file < 0) return text;
+    int file = -1;
+    if (_wsopen_s(&file, path_.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return text;
     char buffer[kReadChunk];
     int got = 0;
     while ((got = _read(file, buffer, sizeof(buffer))) > 0) {

@@ -25,26 +25,29 @@ struct ArgumentCase {
   const char* method;
   const char* key;
   EncodableValue goodValue;
+  EncodableValue otherScalar;  // the scalar type the argument is not
   const char* message;
 };
 
-// Each method with its argument, a value it accepts, and its refusal.
+// Each method with its argument, a value it accepts, one of the wrong type, and its refusal.
 std::vector<ArgumentCase> ArgumentCases() {
+  const EncodableValue text("true");
+  const EncodableValue flag(true);
   return {
-      {"injectInput", "json", EncodableValue("not json at all"), kInjectInputMessage},
-      {"setPeerConnected", "connected", EncodableValue(false), kSetPeerConnectedMessage},
-      {"setInputMode", "mode", EncodableValue("control"), kSetInputModeMessage},
-      {"clipboardWrite", "text", EncodableValue("plugin test"), kClipboardWriteMessage},
-      {"setAlwaysOnTop", "onTop", EncodableValue(false), kSetAlwaysOnTopMessage},
+      {"injectInput", "json", EncodableValue("not json at all"), flag, kInjectInputMessage},
+      {"setPeerConnected", "connected", EncodableValue(false), text, kSetPeerConnectedMessage},
+      {"setInputMode", "mode", EncodableValue("control"), flag, kSetInputModeMessage},
+      {"clipboardWrite", "text", EncodableValue("plugin test"), flag, kClipboardWriteMessage},
+      {"setAlwaysOnTop", "onTop", EncodableValue(false), text, kSetAlwaysOnTopMessage},
   };
 }
 
-class MethodSurfaceTest : public PluginTest {
+class PluginMethodTest : public PluginTest {
  protected:
   void SetUp() override { StartHost(); }
 };
 
-TEST_F(MethodSurfaceTest, ArgumentMethods_AcceptTheirArgumentAndRefuseEveryOtherShape) {
+TEST_F(PluginMethodTest, ArgumentMethods_AcceptTheirArgumentAndRefuseEveryOtherShape) {
   for (const ArgumentCase& c : ArgumentCases()) {
     SCOPED_TRACE(c.method);
     const EncodableValue key(c.key);
@@ -58,7 +61,8 @@ TEST_F(MethodSurfaceTest, ArgumentMethods_AcceptTheirArgumentAndRefuseEveryOther
         Args({}),                                                         // key missing
         Args({{EncodableValue(c.key + std::string("X")), c.goodValue}}),  // other key
         Args({{key, EncodableValue()}}),                                  // null value
-        Args({{key, EncodableValue(std::int32_t{1})}}),  // integer, not bool/string
+        Args({{key, c.otherScalar}}),
+        Args({{key, EncodableValue(std::int32_t{1})}}),  // an integer is neither
         Args({{key, EncodableValue(std::int64_t{0})}}),
         Args({{EncodableValue(std::int32_t{7}), c.goodValue}}),  // key not a string
     };
@@ -68,20 +72,7 @@ TEST_F(MethodSurfaceTest, ArgumentMethods_AcceptTheirArgumentAndRefuseEveryOther
   }
 }
 
-TEST_F(MethodSurfaceTest, ArgumentMethods_RefuseTheOtherTypeOfScalar) {
-  // A string where a bool belongs and a bool where a string belongs.
-  EXPECT_EQ(Call("setPeerConnected", Args({{EncodableValue("connected"), EncodableValue("true")}}))
-                .errorMessage,
-            kSetPeerConnectedMessage);
-  EXPECT_EQ(Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), EncodableValue("true")}}))
-                .errorMessage,
-            kSetAlwaysOnTopMessage);
-  EXPECT_EQ(
-      Call("injectInput", Args({{EncodableValue("json"), EncodableValue(true)}})).errorMessage,
-      kInjectInputMessage);
-}
-
-TEST_F(MethodSurfaceTest, SetInputMode_AcceptsOnlyTheExactLowerCaseWords) {
+TEST_F(PluginMethodTest, SetInputMode_AcceptsOnlyTheExactLowerCaseWords) {
   for (const char* mode : {"view", "control"}) {
     EXPECT_EQ(Call("setInputMode", Args({{EncodableValue("mode"), EncodableValue(mode)}})).bytes,
               SuccessNullEnvelope())
@@ -94,7 +85,7 @@ TEST_F(MethodSurfaceTest, SetInputMode_AcceptsOnlyTheExactLowerCaseWords) {
   }
 }
 
-TEST_F(MethodSurfaceTest, ArgumentFreeMethods_SucceedWithTheirFixedValues) {
+TEST_F(PluginMethodTest, ArgumentFreeMethods_SucceedWithTheirFixedValues) {
   for (const char* method : {"openPrivacySettings", "sendClipboard", "releaseHeldInput"}) {
     EXPECT_EQ(Call(method).bytes, SuccessNullEnvelope()) << method;
   }
@@ -111,7 +102,7 @@ TEST_F(MethodSurfaceTest, ArgumentFreeMethods_SucceedWithTheirFixedValues) {
   }
 }
 
-TEST_F(MethodSurfaceTest, SendInput_IsAlwaysRefused) {
+TEST_F(PluginMethodTest, SendInput_IsAlwaysRefused) {
   const std::vector<std::uint8_t> refusal = ErrorEnvelope(
       kInvalidState,
       "sendInput is the controller's method and is handled in Dart on Windows "
@@ -122,17 +113,12 @@ TEST_F(MethodSurfaceTest, SendInput_IsAlwaysRefused) {
             refusal);
 }
 
-TEST_F(MethodSurfaceTest, UnknownNames_AreNotImplemented) {
+TEST_F(PluginMethodTest, UnknownNames_AreNotImplemented) {
   for (const char* method : {"Quit", "", "getcomputername", "sendinput", "injectInput ", "nope"}) {
     const MethodReply reply = Call(method);
     EXPECT_EQ(reply.kind, Kind::NotImplemented) << '"' << method << '"';
     EXPECT_TRUE(reply.bytes.empty());
   }
-}
-
-TEST_F(MethodSurfaceTest, UndecodableCall_GetsTheEmptyReply) {
-  const MethodReply reply = host_->methods().Send({0xFF, 0x00, 0x13});
-  EXPECT_EQ(reply.kind, Kind::NotImplemented);
 }
 
 // Learned without GetComputerNameExW; cut at any domain suffix.
@@ -147,7 +133,7 @@ std::string SocketHostName() {
   return full.substr(0, full.find('.'));
 }
 
-TEST_F(MethodSurfaceTest, GetComputerName_IsTheMachinesHostName) {
+TEST_F(PluginMethodTest, GetComputerName_IsTheMachinesHostName) {
   const MethodReply reply = Call("getComputerName");
   ASSERT_EQ(reply.kind, Kind::Success) << reply.errorCode;
   const auto* name = std::get_if<std::string>(&reply.value);
@@ -155,7 +141,7 @@ TEST_F(MethodSurfaceTest, GetComputerName_IsTheMachinesHostName) {
   EXPECT_EQ(*name, SocketHostName());
 }
 
-TEST_F(MethodSurfaceTest, Clipboard_WriteThenReadRoundTripsAndCounts) {
+TEST_F(PluginMethodTest, Clipboard_WriteThenReadRoundTripsAndCounts) {
   const MethodReply before = Call("clipboardChangeCount");
   ASSERT_EQ(before.kind, Kind::Success);
   // A 64-bit integer on the wire, whatever its size.
@@ -173,7 +159,7 @@ TEST_F(MethodSurfaceTest, Clipboard_WriteThenReadRoundTripsAndCounts) {
   EXPECT_GT(std::get<std::int64_t>(after.value), std::get<std::int64_t>(before.value));
 }
 
-TEST_F(MethodSurfaceTest, Clipboard_HeldOpenElsewhereIsBusy) {
+TEST_F(PluginMethodTest, Clipboard_HeldOpenElsewhereIsBusy) {
   // Another thread holds the clipboard open, as another application would.
   std::promise<bool> opened;
   std::promise<void> release;
@@ -197,7 +183,7 @@ TEST_F(MethodSurfaceTest, Clipboard_HeldOpenElsewhereIsBusy) {
   holder.join();
 }
 
-TEST_F(MethodSurfaceTest, EventChannel_ListenTwiceThenCancel_CancelWithoutListenIsRefused) {
+TEST_F(PluginMethodTest, EventChannel_ListenTwiceThenCancel_CancelWithoutListenIsRefused) {
   runner::MethodCallClient& events = host_->events();
   EXPECT_EQ(events.Call("cancel").bytes,
             ErrorEnvelope("error", "No active stream to cancel", std::nullopt));

@@ -38,7 +38,7 @@ std::set<DWORD> ProcessThreads() {
   return threads;
 }
 
-class WindowLifecycleTest : public PluginTest {
+class PluginWindowTest : public PluginTest {
  protected:
   // Links up and presses A, so that a release has something to let go of.
   void HoldKeyA() {
@@ -51,7 +51,7 @@ class WindowLifecycleTest : public PluginTest {
   }
 };
 
-TEST_F(WindowLifecycleTest, SetAlwaysOnTop_TogglesTheTopLevelWindowsTopmostStyle) {
+TEST_F(PluginWindowTest, SetAlwaysOnTop_TogglesTheTopLevelWindowsTopmostStyle) {
   StartHost();
   ASSERT_FALSE(IsTopmost(TopLevel()));
   for (const bool onTop : {true, false, true}) {
@@ -61,7 +61,7 @@ TEST_F(WindowLifecycleTest, SetAlwaysOnTop_TogglesTheTopLevelWindowsTopmostStyle
   }
 }
 
-TEST_F(WindowLifecycleTest, WithoutAView_SetAlwaysOnTopIsUnavailableAndQuitEndsTheLoop) {
+TEST_F(PluginWindowTest, WithoutAView_SetAlwaysOnTopIsUnavailableAndQuitEndsTheLoop) {
   StartHost(ViewMode::WithoutView);
   EXPECT_EQ(
       Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), true}})).bytes,
@@ -77,7 +77,7 @@ TEST_F(WindowLifecycleTest, WithoutAView_SetAlwaysOnTopIsUnavailableAndQuitEndsT
       "instead\n"));
 }
 
-TEST_F(WindowLifecycleTest, Quit_ReleasesHeldInputFirstThenTheRunnerCloses) {
+TEST_F(PluginWindowTest, Quit_ReleasesHeldInputFirstThenTheRunnerCloses) {
   StartHost();
   runner::InputObserver observer;
   ASSERT_TRUE(observer.Start());
@@ -103,7 +103,7 @@ TEST_F(WindowLifecycleTest, Quit_ReleasesHeldInputFirstThenTheRunnerCloses) {
   EXPECT_TRUE(window.destroyed());
 }
 
-TEST_F(WindowLifecycleTest, EndSession_ReleasesOnlyWhenTheSessionReallyEnds) {
+TEST_F(PluginWindowTest, EndSession_ReleasesOnlyWhenTheSessionReallyEnds) {
   StartHost();
   HoldKeyA();
   // wParam 0: the shutdown was cancelled.
@@ -121,7 +121,7 @@ TEST_F(WindowLifecycleTest, EndSession_ReleasesOnlyWhenTheSessionReallyEnds) {
   EXPECT_FALSE(host_->window()->destroyed());
 }
 
-TEST_F(WindowLifecycleTest, RegistrarDestruction_TearsThePluginDownWithinItsBounds) {
+TEST_F(PluginWindowTest, RegistrarDestruction_TearsThePluginDownWithinItsBounds) {
   const std::set<DWORD> before = ProcessThreads();
   StartHost();
   const std::set<DWORD> during = ProcessThreads();
@@ -175,7 +175,7 @@ class FailWindowCreation {
   HHOOK hook_;
 };
 
-TEST_F(WindowLifecycleTest, DispatcherWithoutWindow_LogsTheFatalLineAndKeepsServing) {
+TEST_F(PluginWindowTest, DispatcherWithoutWindow_LogsTheFatalLineAndKeepsServing) {
   std::string error;
   host_ = runner::PluginHost::Create(ViewMode::WithView, &error);
   ASSERT_TRUE(host_) << error;
