@@ -44,6 +44,8 @@ std::string BadRequestLine(std::string_view reason) {
 
 std::string DoneLine() { return ToLine(Json{{"reply", "done"}}); }
 
+std::string TeardownLine() { return ToLine(Json{{"session", "teardown"}}); }
+
 const char* EventName(ObservedKind kind) {
   switch (kind) {
     case ObservedKind::Key:

@@ -27,6 +27,9 @@ std::string BadRequestLine(std::string_view reason);
 // {"reply": "done"}: the answer to requests the runner carries out itself (sleep_ms, window).
 std::string DoneLine();
 
+// {"session": "teardown"}: the plugin's teardown starts; input traced after it is its release.
+std::string TeardownLine();
+
 // {"injected": "key", "scan": S, "extended": E, "up": U, "tag": T} or
 // {"injected": "mouse", "event": "move"|"left-down"|..., "x": X, "y": Y, "delta": D, "tag": T}.
 std::string TraceLine(const ObservedEvent& event);

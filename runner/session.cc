@@ -62,6 +62,8 @@ class Driver {
   void Finish(const std::string& ended) {
     Settle();
     summary_.MarkTeardown();
+    // Marks where the trace of the plugin's teardown begins.
+    Print(TeardownLine());
     platform_.DestroyRegistrar();
     Settle();
     if (options_.summary) Print(summary_.Line(ended));

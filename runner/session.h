@@ -44,7 +44,8 @@ struct SessionOptions {
   bool summary = false;  // print the summary line at the end
 };
 
-// Reads request lines from `in` until it ends or the window closes, then tears the plugin down.
+// Reads request lines from `in` until it ends or the window closes, then tears the plugin down,
+// printing {"session": "teardown"} first.
 // Lines go to `out`, flushed one by one. Returns the process exit code: 0.
 int RunSession(std::istream& in, std::ostream& out, SessionPlatform& platform,
                const SessionOptions& options);

@@ -100,6 +100,7 @@ TEST(RunSession, EveryRequestGetsOneLineAndBadLinesDoNotStopTheSession) {
                             R"({"reply_hex": "01"})",
                             R"({"reply": "success", "value": "listen"})",
                             R"({"reply": "done"})",
+                            R"({"session": "teardown"})",
                             R"({"summary": {"requests": 5, "errors": 0, "not_implemented": 0, )"
                             R"("bad_requests": 1, "injected_keys": 0, "injected_mouse": 0, )"
                             R"("held_at_end": [], "held_after_teardown": [], )"
@@ -122,16 +123,19 @@ TEST(RunSession, SummaryTellsWhatWasHeldBeforeAndAfterTeardown) {
                                   "{\"frame\": {\"t\": \"md\"}}\n",
                                   SessionOptions{true, true});
   const std::vector<std::string> lines = Lines(out);
-  ASSERT_EQ(lines.size(), 10u);
+  ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[1],
             R"({"injected": "key", "scan": 42, "extended": false, "up": false, "tag": true})");
   EXPECT_EQ(
       lines[5],
       R"({"injected": "mouse", "event": "left-down", "x": 0, "y": 0, "delta": 0, "tag": true})");
-  EXPECT_EQ(lines[9], R"({"summary": {"requests": 2, "errors": 0, "not_implemented": 0, )"
-                      R"("bad_requests": 0, "injected_keys": 6, "injected_mouse": 1, )"
-                      R"("held_at_end": ["key 0x2a", "key 0xe01d", "button left"], )"
-                      R"("held_after_teardown": ["button left"], "ended": "end-of-input"}})");
+  EXPECT_EQ(lines[7], R"({"session": "teardown"})");
+  EXPECT_EQ(lines[8],
+            R"({"injected": "key", "scan": 42, "extended": false, "up": true, "tag": true})");
+  EXPECT_EQ(lines[10], R"({"summary": {"requests": 2, "errors": 0, "not_implemented": 0, )"
+                       R"("bad_requests": 0, "injected_keys": 6, "injected_mouse": 1, )"
+                       R"("held_at_end": ["key 0x2a", "key 0xe01d", "button left"], )"
+                       R"("held_after_teardown": ["button left"], "ended": "end-of-input"}})");
 }
 
 TEST(RunSession, StopsReadingWhenTheWindowCloses) {
@@ -140,7 +144,8 @@ TEST(RunSession, StopsReadingWhenTheWindowCloses) {
                                   "{\"call\": \"quit\"}\n"
                                   "{\"call\": \"getPermissions\"}\n",
                                   SessionOptions{false, false});
-  EXPECT_EQ(Lines(out), (std::vector<std::string>{R"({"reply": "success", "value": "quit"})"}));
+  EXPECT_EQ(Lines(out), (std::vector<std::string>{R"({"reply": "success", "value": "quit"})",
+                                                  R"({"session": "teardown"})"}));
   EXPECT_TRUE(platform.destroyed);
 }
 
