@@ -50,8 +50,10 @@ endif()
 
 # orvane_add_test(NAME name SOURCES ... LIBS ... [PROPERTIES ...]): one GoogleTest executable,
 # registered with CTest test by test. Discovery runs when the tests run, so it also works through
-# the Wine emulator. PROPERTIES are extra CTest properties for every test of the executable (for
-# example RESOURCE_LOCK for tests that share the Wine clipboard).
+# the Wine emulator. PROPERTIES are extra CTest properties for every test of the executable.
+# Suites that use the one desktop all test processes share (injected input, low-level hooks, the
+# clipboard, top-level windows) take `RESOURCE_LOCK shared_desktop`, so CTest runs them one at a
+# time and one suite's hook never sees another suite's input.
 function(orvane_add_test)
   cmake_parse_arguments(arg "" "NAME" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${arg_NAME} ${arg_SOURCES})
