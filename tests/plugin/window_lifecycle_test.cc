@@ -153,6 +153,22 @@ TEST_F(PluginWindowTest, RegistrarDestruction_TearsThePluginDownWithinItsBounds)
   EXPECT_EQ(runner::PumpMessages(kQuitPumpMs).end, PumpEnd::Quit);
 }
 
+TEST_F(PluginWindowTest, TwoEnginesInOneProcess_EachPluginGetsItsOwnDispatcherWindow) {
+  StartHost();
+  std::string error;
+  const std::unique_ptr<runner::PluginHost> second =
+      runner::PluginHost::Create(ViewMode::WithoutView, &error);
+  ASSERT_TRUE(second) << error;
+  ASSERT_TRUE(second->LoadPlugin(&error)) << error;
+
+  EXPECT_EQ(Call("getPermissions").kind, Kind::Success);
+  EXPECT_EQ(second->Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), true}})).errorCode,
+            "window_unavailable");
+  EXPECT_EQ(Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), true}})).kind, Kind::Success);
+  // The window class registered by the first plugin serves the second.
+  EXPECT_FALSE(log_.Contains("FATAL"));
+}
+
 // Makes every window creation on this thread fail, with a known last error, while in scope.
 class FailWindowCreation {
  public:
