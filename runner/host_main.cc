@@ -23,13 +23,15 @@ constexpr int kUsageExit = 2;
 int main(int argc, char** argv) {
   using orvane::runner::HostCommand;
   orvane::runner::HostOptions options;
+  // Plain line feeds, so the lines compare the same on every system. Where the plugin shares this
+  // C runtime, its log lines on standard error follow.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   std::string error;
   if (!orvane::runner::ParseCommandLine(argc, argv, options, error)) {
     std::cerr << "orvane-host: " << error << '\n' << orvane::runner::UsageText();
     return kUsageExit;
   }
-  // Plain line feeds on standard output, so the lines compare the same on every system.
-  _setmode(_fileno(stdout), _O_BINARY);
 
   std::ifstream file;
   std::istream* in = &std::cin;

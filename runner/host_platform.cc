@@ -62,8 +62,9 @@ MethodReply HostPlatform::Send(const std::string& channel, const std::vector<uin
 }
 
 void HostPlatform::Pump(std::uint32_t ms) {
-  // The window's WM_DESTROY posts WM_QUIT; the pump consumes it, and WindowOpen reports the end.
-  PumpMessages(ms);
+  // WM_QUIT ends a runner's message loop: the window's WM_DESTROY posts it, and so does the
+  // plugin's "quit" when it finds no window. Later pumps only serve the plugin's teardown.
+  if (PumpMessages(ms).end == PumpEnd::Quit) quit_ = true;
 }
 
 void HostPlatform::SendWindowMessage(WindowMessage message) {
@@ -77,9 +78,9 @@ void HostPlatform::SendWindowMessage(WindowMessage message) {
   }
 }
 
-bool HostPlatform::WindowOpen() const {
+bool HostPlatform::Running() const {
   const HostWindow* window = Window();
-  return window != nullptr && !window->destroyed();
+  return !quit_ && window != nullptr && !window->destroyed();
 }
 
 std::vector<ObservedEvent> HostPlatform::TakeObserved() {

@@ -32,7 +32,7 @@ class HostPlatform : public SessionPlatform {
   MethodReply Send(const std::string& channel, const std::vector<uint8_t>& message) override;
   void Pump(std::uint32_t ms) override;
   void SendWindowMessage(WindowMessage message) override;
-  bool WindowOpen() const override;
+  bool Running() const override;
   std::vector<ObservedEvent> TakeObserved() override;
   void DestroyRegistrar() override;
 
@@ -43,6 +43,7 @@ class HostPlatform : public SessionPlatform {
   std::unique_ptr<PluginHost> host_;
   // The runner's window when the plugin is registered without a view.
   std::unique_ptr<HostWindow> ownWindow_;
+  bool quit_ = false;
 };
 
 }  // namespace orvane::runner

@@ -114,10 +114,10 @@ int RunSession(std::istream& in, std::ostream& out, SessionPlatform& platform,
                const SessionOptions& options) {
   Driver driver(out, platform, options);
   std::string line;
-  while (platform.WindowOpen() && std::getline(in, line)) {
+  while (platform.Running() && std::getline(in, line)) {
     driver.Handle(line);
   }
-  driver.Finish(platform.WindowOpen() ? "end-of-input" : "window-closed");
+  driver.Finish(platform.Running() ? "end-of-input" : "quit");
   return 0;
 }
 

@@ -29,8 +29,9 @@ class SessionPlatform {
 
   virtual void SendWindowMessage(WindowMessage message) = 0;
 
-  // False once the top-level window is gone: the application has quit.
-  virtual bool WindowOpen() const = 0;
+  // False once the application has quit: its top-level window is gone or its message loop met
+  // WM_QUIT.
+  virtual bool Running() const = 0;
 
   // Injected input the hooks observed since the last call, oldest first.
   virtual std::vector<ObservedEvent> TakeObserved() = 0;
@@ -44,7 +45,7 @@ struct SessionOptions {
   bool summary = false;  // print the summary line at the end
 };
 
-// Reads request lines from `in` until it ends or the window closes, then tears the plugin down,
+// Reads request lines from `in` until it ends or the application quits, then tears the plugin down,
 // printing {"session": "teardown"} first.
 // Lines go to `out`, flushed one by one. Returns the process exit code: 0.
 int RunSession(std::istream& in, std::ostream& out, SessionPlatform& platform,

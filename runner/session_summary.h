@@ -33,7 +33,7 @@ class SessionSummary {
 
   // {"summary": {"requests": ..., "errors": ..., "not_implemented": ..., "bad_requests": ...,
   //  "injected_keys": ..., "injected_mouse": ..., "held_at_end": [...],
-  //  "held_after_teardown": [...], "ended": ENDED}}
+  //  "held_after_teardown": [...], "ended": ENDED}}, ENDED being "end-of-input" or "quit"
   std::string Line(const std::string& ended) const;
 
  private:

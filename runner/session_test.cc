@@ -54,7 +54,7 @@ class FakePlatform : public SessionPlatform {
   void SendWindowMessage(WindowMessage message) override {
     if (message == WindowMessage::Close) open = false;
   }
-  bool WindowOpen() const override { return open; }
+  bool Running() const override { return open; }
   std::vector<ObservedEvent> TakeObserved() override { return std::move(pending); }
   void DestroyRegistrar() override {
     destroyed = true;
