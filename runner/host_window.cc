@@ -105,6 +105,7 @@ LRESULT HostWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   if (engine_ != nullptr) {
     delegateResult = engine_->RouteWindowMessage(window, message, wParam, lParam);
   }
+  if (received_.size() == kMaxRecorded) received_.pop_front();
   received_.push_back(ReceivedMessage{message, wParam, lParam, delegateResult.has_value()});
   if (delegateResult) return *delegateResult;
 

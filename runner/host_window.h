@@ -6,10 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "orvane_embedder/standin_engine.h"
 
@@ -40,7 +40,8 @@ struct ReceivedMessage {
 //   WM_DESTROY ends the thread's message loop with PostQuitMessage(0), the rest goes to
 //   DefWindowProcW.
 // - Every message is recorded after routing, so a caller can check that one still reached the
-//   runner after the delegates saw it.
+//   runner after the delegates saw it. Only the newest kMaxRecorded are kept, so a long session
+//   does not grow without bound.
 // - The engine is not owned. It must outlive the window, or be detached first.
 // - The destructor destroys windows that still exist without routing and without posting WM_QUIT,
 //   so tearing a host down leaves the thread's queue as it was.
@@ -50,6 +51,8 @@ class HostWindow {
   };
 
  public:
+  static constexpr std::size_t kMaxRecorded = 4096;
+
   // Null on failure, with the Win32 error in *win32Error when given. `engine` may be null (no
   // routing).
   static std::unique_ptr<HostWindow> Create(embedder::StandinEngine* engine,
@@ -69,7 +72,7 @@ class HostWindow {
   // Stops routing messages through the engine (call before the engine goes away).
   void DetachEngine() { engine_ = nullptr; }
 
-  const std::vector<ReceivedMessage>& received() const { return received_; }
+  const std::deque<ReceivedMessage>& received() const { return received_; }
   std::size_t CountReceived(UINT message) const;
   void ClearReceived() { received_.clear(); }
 
@@ -81,7 +84,7 @@ class HostWindow {
   HWND window_ = nullptr;
   HWND view_ = nullptr;
   bool tearingDown_ = false;
-  std::vector<ReceivedMessage> received_;
+  std::deque<ReceivedMessage> received_;
 };
 
 }  // namespace orvane::runner
