@@ -20,6 +20,9 @@ void Log(const std::string& message) {
   const std::string line = LogLine(message);
   OutputDebugStringA(line.c_str());
   std::fputs(line.c_str(), stderr);
+  // The C runtime buffers stderr when it is a file or a pipe; a line from the injection thread
+  // must not wait in that buffer until exit.
+  std::fflush(stderr);
 }
 
 }  // namespace orvane_native
