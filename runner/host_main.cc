@@ -2,6 +2,7 @@
 // for replaying controller sessions and for the end-to-end tests.
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <fstream>
@@ -18,6 +19,16 @@ namespace {
 constexpr int kFailureExit = 1;
 constexpr int kUsageExit = 2;
 
+// Whether standard input has bytes waiting. Only a pipe can tell; for anything else (a file, a
+// console, a closed pipe) the answer is yes and the read decides.
+bool StandardInputArrived() {
+  DWORD available = 0;
+  if (!PeekNamedPipe(GetStdHandle(STD_INPUT_HANDLE), nullptr, 0, nullptr, &available, nullptr)) {
+    return true;
+  }
+  return available > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -27,6 +38,8 @@ int main(int argc, char** argv) {
   // C runtime, its log lines on standard error follow.
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+  // Standard input then buffers in the stream itself, where in_avail sees what was read ahead.
+  std::ios::sync_with_stdio(false);
   std::string error;
   if (!orvane::runner::ParseCommandLine(argc, argv, options, error)) {
     std::cerr << "orvane-host: " << error << '\n' << orvane::runner::UsageText();
@@ -54,5 +67,6 @@ int main(int argc, char** argv) {
   orvane::runner::SessionOptions sessionOptions;
   sessionOptions.trace = options.trace;
   sessionOptions.summary = options.command == HostCommand::Replay;
+  if (in == &std::cin) sessionOptions.inputArrived = StandardInputArrived;
   return orvane::runner::RunSession(*in, std::cout, *platform, sessionOptions);
 }

@@ -58,6 +58,12 @@ class Driver {
     DrainTrace();
   }
 
+  // Waiting for input: the loop and the trace go on.
+  void Idle() {
+    platform_.Pump(kSliceMs);
+    DrainTrace();
+  }
+
   // Waits for the input to settle, tears the plugin down, waits again, and prints the summary.
   void Finish(const std::string& ended) {
     Settle();
@@ -114,7 +120,12 @@ int RunSession(std::istream& in, std::ostream& out, SessionPlatform& platform,
                const SessionOptions& options) {
   Driver driver(out, platform, options);
   std::string line;
-  while (platform.Running() && std::getline(in, line)) {
+  while (platform.Running()) {
+    if (options.inputArrived && in.rdbuf()->in_avail() <= 0 && !options.inputArrived()) {
+      driver.Idle();
+      continue;
+    }
+    if (!std::getline(in, line)) break;
     driver.Handle(line);
   }
   driver.Finish(platform.Running() ? "end-of-input" : "quit");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -43,6 +44,10 @@ class SessionPlatform {
 struct SessionOptions {
   bool trace = false;    // print a line per observed event
   bool summary = false;  // print the summary line at the end
+  // When set, tells whether the input stream has bytes to read beyond its own buffer; while it
+  // has none, the driver keeps the message loop and the trace going instead of blocking in a read.
+  // True also when it cannot tell: the read then decides.
+  std::function<bool()> inputArrived;
 };
 
 // Reads request lines from `in` until it ends or the application quits, then tears the plugin down,

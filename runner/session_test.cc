@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flutter/standard_method_codec.h"
@@ -93,7 +95,7 @@ TEST(RunSession, EveryRequestGetsOneLineAndBadLinesDoNotStopTheSession) {
                                   "{\"raw\": \"ff\", \"channel\": \"other\"}\n"
                                   "{\"listen\": true}\n"
                                   "{\"sleep_ms\": 0}\n",
-                                  SessionOptions{false, true});
+                                  SessionOptions{false, true, nullptr});
   EXPECT_EQ(Lines(out), (std::vector<std::string>{
                             R"({"reply": "success", "value": "getPermissions"})",
                             R"({"reply": "bad-request", "reason": "not valid JSON"})",
@@ -121,7 +123,7 @@ TEST(RunSession, SummaryTellsWhatWasHeldBeforeAndAfterTeardown) {
   const std::string out = RunText(platform,
                                   "{\"frame\": {\"t\": \"kd\"}}\n"
                                   "{\"frame\": {\"t\": \"md\"}}\n",
-                                  SessionOptions{true, true});
+                                  SessionOptions{true, true, nullptr});
   const std::vector<std::string> lines = Lines(out);
   ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[1],
@@ -143,10 +145,47 @@ TEST(RunSession, StopsReadingWhenTheWindowCloses) {
   const std::string out = RunText(platform,
                                   "{\"call\": \"quit\"}\n"
                                   "{\"call\": \"getPermissions\"}\n",
-                                  SessionOptions{false, false});
+                                  SessionOptions{false, false, nullptr});
   EXPECT_EQ(Lines(out), (std::vector<std::string>{R"({"reply": "success", "value": "quit"})",
                                                   R"({"session": "teardown"})"}));
   EXPECT_TRUE(platform.destroyed);
+}
+
+// Hands out its text one character at a time, so nothing is ever read ahead: like a pipe whose
+// writer has not written yet, until the test says it has.
+class TrickleBuffer : public std::streambuf {
+ public:
+  explicit TrickleBuffer(std::string text) : text_(std::move(text)) {}
+
+ protected:
+  int_type underflow() override {
+    if (next_ >= text_.size()) return traits_type::eof();
+    char* c = &text_[next_++];
+    setg(c, c, c + 1);
+    return traits_type::to_int_type(*c);
+  }
+
+ private:
+  std::string text_;
+  size_t next_ = 0;
+};
+
+TEST(RunSession, KeepsTheTraceGoingWhileWaitingForInput) {
+  FakePlatform platform;
+  platform.pending = {Key(0x1E, false)};
+  TrickleBuffer buffer("{\"call\": \"getPermissions\"}\n");
+  std::istream in(&buffer);
+  std::ostringstream out;
+  int polls = 0;
+  SessionOptions options{true, false, nullptr};
+  options.inputArrived = [&polls] { return ++polls > 3; };
+  RunSession(in, out, platform, options);
+  EXPECT_EQ(Lines(out.str()),
+            (std::vector<std::string>{
+                R"({"injected": "key", "scan": 30, "extended": false, "up": false, "tag": true})",
+                R"({"reply": "success", "value": "getPermissions"})",
+                R"({"session": "teardown"})",
+            }));
 }
 
 }  // namespace
