@@ -76,12 +76,13 @@ class EventChannel {
 
   // Shared by every copy of the installed message handler, so copies agree on `listening`.
   struct HandlerState {
-    HandlerState(std::unique_ptr<StreamHandler<T>> stream_handler, const MethodCodec<T>* codec,
-                 const std::string& name, BinaryMessenger* messenger)
+    HandlerState(std::unique_ptr<StreamHandler<T>> stream_handler,
+                 const MethodCodec<T>* method_codec, const std::string& channel_name,
+                 BinaryMessenger* channel_messenger)
         : streamHandler(std::move(stream_handler)),
-          codec(codec),
-          name(name),
-          messenger(messenger) {}
+          codec(method_codec),
+          name(channel_name),
+          messenger(channel_messenger) {}
 
     void HandleMessage(const uint8_t* message, size_t message_size, const BinaryReply& reply) {
       const std::unique_ptr<MethodCall<T>> call = codec->DecodeMethodCall(message, message_size);

@@ -14,11 +14,9 @@ namespace flutter {
 // The error a stream handler reports; it reaches the Dart side as an error envelope.
 template <typename T = EncodableValue>
 struct StreamHandlerError {
-  StreamHandlerError(const std::string& error_code, const std::string& error_message,
-                     std::unique_ptr<T> error_details)
-      : error_code(error_code),
-        error_message(error_message),
-        error_details(std::move(error_details)) {}
+  StreamHandlerError(const std::string& code, const std::string& message,
+                     std::unique_ptr<T> details)
+      : error_code(code), error_message(message), error_details(std::move(details)) {}
 
   const std::string error_code;
   const std::string error_message;

@@ -48,7 +48,7 @@ class MethodChannel {
                                              const uint8_t* message, size_t message_size,
                                              BinaryReply reply) {
       // Held here so that a handler which replaces itself while it runs stays alive.
-      const std::shared_ptr<const MethodCallHandler<T>> handler = shared_handler;
+      const std::shared_ptr<const MethodCallHandler<T>> running_handler = shared_handler;
       auto result = std::make_unique<EngineMethodResult<T>>(std::move(reply), codec);
       const std::unique_ptr<MethodCall<T>> call = codec->DecodeMethodCall(message, message_size);
       if (!call) {
@@ -56,7 +56,7 @@ class MethodChannel {
         result->NotImplemented();
         return;
       }
-      (*handler)(*call, std::move(result));
+      (*running_handler)(*call, std::move(result));
     });
   }
 
