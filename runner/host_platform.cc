@@ -10,6 +10,8 @@ namespace orvane::runner {
 
 namespace {
 
+constexpr char kDefaultPluginText[] = "orvane_native_plugin.dll beside orvane-host.exe";
+
 std::wstring WideFromAnsi(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int length =
@@ -48,10 +50,9 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(const HostOptions& options, s
                                                        : WideFromAnsi(options.pluginPath);
   std::string loadError;
   if (!platform->host_->LoadPlugin(path, &loadError)) {
-    const std::string shown = options.pluginPath.empty() ? "orvane_native_plugin.dll beside "
-                                                           "orvane-host.exe"
-                                                         : options.pluginPath;
-    error = "cannot load the plugin " + shown + ": " + loadError;
+    error = "cannot load the plugin " +
+            (options.pluginPath.empty() ? std::string(kDefaultPluginText) : options.pluginPath) +
+            ": " + loadError;
     return nullptr;
   }
   return platform;
