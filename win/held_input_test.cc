@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <vector>
 
 namespace orvane::win {
@@ -16,13 +15,10 @@ constexpr std::uint16_t kScanRightAlt = 0xE038;
 constexpr std::uint16_t kScanRightWin = 0xE05C;
 constexpr std::uint16_t kScanUpArrow = 0xE048;
 
-TEST(HeldInput, ButtonsAreHeldOnceAndOnlyZeroToTwo) {
+TEST(HeldInput, ButtonsAndKeysAreHeldOnce) {
   HeldInput held;
-  EXPECT_FALSE(held.anyHeld());
   EXPECT_TRUE(held.pressButton(1));
   EXPECT_FALSE(held.pressButton(1));
-  EXPECT_TRUE(held.isButtonHeld(1));
-  EXPECT_TRUE(held.anyHeld());
   for (const std::int32_t bad : {-1, 3, 31, 32, 1000}) {
     EXPECT_FALSE(held.pressButton(bad)) << bad;
     EXPECT_FALSE(held.isButtonHeld(bad)) << bad;
@@ -32,10 +28,7 @@ TEST(HeldInput, ButtonsAreHeldOnceAndOnlyZeroToTwo) {
   EXPECT_TRUE(held.releaseButton(1));
   EXPECT_FALSE(held.releaseButton(1));
   EXPECT_FALSE(held.anyHeld());
-}
 
-TEST(HeldInput, KeysAreAnOrderedSet) {
-  HeldInput held;
   EXPECT_TRUE(held.pressKey(kScanUpArrow));
   EXPECT_TRUE(held.pressKey(kScanA));
   EXPECT_FALSE(held.pressKey(kScanA));
@@ -48,24 +41,19 @@ TEST(HeldInput, KeysAreAnOrderedSet) {
 }
 
 TEST(HeldInput, IsModifierScanIsExactlyTheEightModifiers) {
-  int modifiers = 0;
+  std::vector<std::uint16_t> modifiers;
   for (std::uint32_t scanId = 0; scanId <= 0xFFFF; ++scanId) {
-    modifiers += isModifierScan(static_cast<std::uint16_t>(scanId)) ? 1 : 0;
+    if (isModifierScan(static_cast<std::uint16_t>(scanId))) modifiers.push_back(scanId);
   }
-  EXPECT_EQ(modifiers, 8);
-  for (const std::uint16_t scanId : std::array<std::uint16_t, 8>{0x001D, 0x002A, 0x0036, 0x0038,
-                                                                 0xE01D, 0xE038, 0xE05B, 0xE05C}) {
-    EXPECT_TRUE(isModifierScan(scanId)) << scanId;
-  }
+  EXPECT_EQ(modifiers, (std::vector<std::uint16_t>{0x001D, 0x002A, 0x0036, 0x0038, 0xE01D, 0xE038,
+                                                   0xE05B, 0xE05C}));
 }
 
 TEST(HeldInput, TakeHeldReleasesButtonsThenKeysThenModifiers) {
   HeldInput held;
-  held.pressKey(kScanRightWin);
-  held.pressKey(kScanUpArrow);
-  held.pressKey(kScanLeftCtrl);
-  held.pressKey(kScanZ);
-  held.pressKey(kScanA);
+  for (const std::uint16_t scanId : {kScanRightWin, kScanUpArrow, kScanLeftCtrl, kScanZ, kScanA}) {
+    held.pressKey(scanId);
+  }
   held.pressButton(2);
   held.pressButton(0);
   const HeldRelease release = held.takeHeld();
@@ -77,47 +65,34 @@ TEST(HeldInput, TakeHeldReleasesButtonsThenKeysThenModifiers) {
 
 TEST(HeldInput, ReleaseAllEventsEmptiesTheRecordButKeepsReportedRejects) {
   HeldInput held;
+  held.pressButton(2);
+  held.pressButton(1);
   held.pressButton(0);
   held.pressKey(kScanA);
-  held.pressKey(kScanLeftCtrl);
   held.pressKey(kScanRightAlt);
   held.wheelRemainderX = -12.5;
   held.wheelRemainderY = 30.0;
   held.reportedRejects[static_cast<std::size_t>(InjectReject::KeyNotHeld)] = true;
 
   const std::vector<InjectEvent> events = held.releaseAllEvents();
-  ASSERT_EQ(events.size(), 4U);
-  EXPECT_EQ(events[0].kind, InjectEventKind::Mouse);
-  EXPECT_EQ(events[0].flags, kMouseLeftUp);
-  EXPECT_EQ(events[0].dx, 0);
-  EXPECT_EQ(events[0].dy, 0);
-  const std::vector<std::pair<std::uint16_t, std::uint32_t>> keys = {
-      {0x1E, 0x000A}, {0x1D, 0x000A}, {0x38, 0x000B}};
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    EXPECT_EQ(events[i + 1].kind, InjectEventKind::Keyboard);
-    EXPECT_EQ(events[i + 1].vk, 0);
-    EXPECT_EQ(events[i + 1].scan, keys[i].first);
-    EXPECT_EQ(events[i + 1].flags, keys[i].second);
-  }
-  for (const InjectEvent& event : events) {
-    EXPECT_EQ(event.extraInfo, kInjectedTag);
-    EXPECT_EQ(event.time, 0U);
+  ASSERT_EQ(events.size(), 5U);
+  const std::uint32_t flags[] = {kMouseLeftUp, kMouseRightUp, kMouseMiddleUp, 0x000A, 0x000B};
+  const std::uint16_t scans[] = {0, 0, 0, 0x1E, 0x38};
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    EXPECT_EQ(events[i].kind, i < 3 ? InjectEventKind::Mouse : InjectEventKind::Keyboard) << i;
+    EXPECT_EQ(events[i].flags, flags[i]) << i;
+    EXPECT_EQ(events[i].scan, scans[i]) << i;
+    EXPECT_EQ(events[i].vk, 0) << i;
+    EXPECT_EQ(events[i].dx, 0) << i;
+    EXPECT_EQ(events[i].dy, 0) << i;
+    EXPECT_EQ(events[i].extraInfo, kInjectedTag) << i;
+    EXPECT_EQ(events[i].time, 0U) << i;
   }
   EXPECT_FALSE(held.anyHeld());
   EXPECT_EQ(held.wheelRemainderX, 0.0);
   EXPECT_EQ(held.wheelRemainderY, 0.0);
   EXPECT_TRUE(held.reportedRejects[static_cast<std::size_t>(InjectReject::KeyNotHeld)]);
   EXPECT_TRUE(held.releaseAllEvents().empty());
-}
-
-TEST(HeldInput, RightAndMiddleButtonsComeUpInOrderWithoutMovement) {
-  HeldInput held;
-  held.pressButton(2);
-  held.pressButton(1);
-  const std::vector<InjectEvent> events = held.releaseAllEvents();
-  ASSERT_EQ(events.size(), 2U);
-  EXPECT_EQ(events[0].flags, kMouseRightUp);
-  EXPECT_EQ(events[1].flags, kMouseMiddleUp);
 }
 
 TEST(ModifierSweep, StatesOfZeroOrBelowGiveKeyUps) {

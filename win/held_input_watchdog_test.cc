@@ -11,30 +11,24 @@ namespace {
 
 using Kind = WatchdogVerdict::Kind;
 
-TEST(HeldInputWatchdog, ActivityWhileHeld_ArmsForTheWholeLimit) {
+TEST(HeldInputWatchdog, SlidesWithActivityWhileHeldAndFiresAfterSilence) {
   HeldInputWatchdog watchdog;
-  const WatchdogVerdict verdict = watchdog.onActivity(5.0, true);
+  WatchdogVerdict verdict = watchdog.onActivity(100.0, true);
   EXPECT_EQ(verdict.kind, Kind::Wait);
   EXPECT_DOUBLE_EQ(verdict.remainingSeconds, kWatchdogLimitSeconds);
-  EXPECT_TRUE(watchdog.armed());
-  EXPECT_DOUBLE_EQ(watchdog.armedAt(), 5.0);
-
-  EXPECT_EQ(watchdog.onActivity(6.0, false).kind, Kind::Idle);
-  EXPECT_FALSE(watchdog.armed());
-}
-
-TEST(HeldInputWatchdog, Check_SlidesWithActivityAndFiresAfterSilence) {
-  HeldInputWatchdog watchdog;
-  watchdog.onActivity(100.0, true);
   watchdog.onActivity(104.0, true);  // a later frame moves the deadline
 
-  WatchdogVerdict verdict = watchdog.check(110.0, true);
+  verdict = watchdog.check(110.0, true);
   EXPECT_EQ(verdict.kind, Kind::Wait);
   EXPECT_DOUBLE_EQ(verdict.remainingSeconds, 4.0);
 
   verdict = watchdog.check(114.0, true);  // exactly the limit counts as silence
   EXPECT_EQ(verdict.kind, Kind::Fire);
   EXPECT_DOUBLE_EQ(verdict.remainingSeconds, 0.0);
+  EXPECT_FALSE(watchdog.armed());
+
+  watchdog.onActivity(120.0, true);
+  EXPECT_EQ(watchdog.onActivity(121.0, false).kind, Kind::Idle);  // nothing held: disarmed
   EXPECT_FALSE(watchdog.armed());
 }
 
@@ -62,7 +56,6 @@ TEST(HeldInputWatchdog, Limit_NeverNegativeAndResetRestoresIt) {
   watchdog.onActivity(7.0, true);
   watchdog.reset();
   EXPECT_FALSE(watchdog.armed());
-  EXPECT_DOUBLE_EQ(watchdog.armedAt(), 0.0);
   EXPECT_DOUBLE_EQ(watchdog.limitSeconds(), 0.25);
 }
 

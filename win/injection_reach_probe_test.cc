@@ -20,19 +20,22 @@ struct ProbeCase {
   const char* name;
   std::optional<CursorPoint> before;
   std::optional<CursorPoint> after;
-  std::uint32_t flags;
-  bool sent;
-  std::int32_t width;
   ProbeVerdict verdict;
+  std::uint32_t flags = kAbsoluteMove;
+  bool sent = true;
+  std::int32_t width = kIdentityScreen;
 };
+
+constexpr CursorPoint kStart{100, 100};
+constexpr CursorPoint kTarget{500, 300};
 
 class ReachProbeTest : public ::testing::Test {
  protected:
-  const char* observe(const ProbeCase& c, std::int32_t dx = 500, std::int32_t dy = 300) {
+  const char* observe(const ProbeCase& c) {
     input_->setMetric(kMetricPrimaryWidth, c.width);
     input_->setMetric(kMetricPrimaryHeight, kIdentityScreen);
     input_->pushCursorRead(c.after);
-    return probe_.observe(*system_, mouseEvent(dx, dy, 0, c.flags), c.sent,
+    return probe_.observe(*system_, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.sent,
                           c.before.value_or(CursorPoint{}), c.before.has_value());
   }
 
@@ -42,54 +45,42 @@ class ReachProbeTest : public ::testing::Test {
 };
 
 TEST_F(ReachProbeTest, ClassifiesEachSample) {
-  constexpr CursorPoint kStart{100, 100};
-  constexpr CursorPoint kTarget{500, 300};
   const ProbeCase cases[] = {
-      {"arrived", kStart, kTarget, kAbsoluteMove, true, kIdentityScreen, ProbeVerdict::Reaching},
-      {"within two pixels", kStart, CursorPoint{502, 298}, kAbsoluteMove, true, kIdentityScreen,
-       ProbeVerdict::Reaching},
-      {"did not move", kStart, kStart, kAbsoluteMove, true, kIdentityScreen,
-       ProbeVerdict::Discarded},
-      {"already at the target", CursorPoint{499, 301}, CursorPoint{499, 301}, kAbsoluteMove, true,
-       kIdentityScreen, ProbeVerdict::Inconclusive},
-      {"moved elsewhere", kStart, CursorPoint{900, 900}, kAbsoluteMove, true, kIdentityScreen,
+      {"arrived", kStart, kTarget, ProbeVerdict::Reaching},
+      {"within two pixels", kStart, CursorPoint{502, 298}, ProbeVerdict::Reaching},
+      {"did not move", kStart, kStart, ProbeVerdict::Discarded},
+      {"already at the target", CursorPoint{499, 301}, CursorPoint{499, 301},
        ProbeVerdict::Inconclusive},
-      {"three pixels off", kStart, CursorPoint{503, 300}, kAbsoluteMove, true, kIdentityScreen,
-       ProbeVerdict::Inconclusive},
-      {"short SendInput", kStart, kStart, kAbsoluteMove, false, kIdentityScreen,
-       ProbeVerdict::Inconclusive},
-      {"virtual desktop", kStart, kStart, kAbsoluteMove | kMouseVirtualDesk, true, kIdentityScreen,
-       ProbeVerdict::Inconclusive},
-      {"screen one pixel wide", kStart, kStart, kAbsoluteMove, true, 1, ProbeVerdict::Inconclusive},
-      {"first read failed", std::nullopt, kStart, kAbsoluteMove, true, kIdentityScreen,
-       ProbeVerdict::Inconclusive},
-      {"second read failed", kStart, std::nullopt, kAbsoluteMove, true, kIdentityScreen,
-       ProbeVerdict::Inconclusive},
+      {"moved elsewhere", kStart, CursorPoint{900, 900}, ProbeVerdict::Inconclusive},
+      {"three pixels off", kStart, CursorPoint{503, 300}, ProbeVerdict::Inconclusive},
+      {"short SendInput", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, false},
+      {"virtual desktop", kStart, kStart, ProbeVerdict::Inconclusive,
+       kAbsoluteMove | kMouseVirtualDesk},
+      {"screen one pixel wide", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, true, 1},
+      {"first read failed", std::nullopt, kStart, ProbeVerdict::Inconclusive},
+      {"second read failed", kStart, std::nullopt, ProbeVerdict::Inconclusive},
   };
   for (const ProbeCase& c : cases) {
-    InjectionReachProbe fresh;
-    probe_ = fresh;
+    probe_ = InjectionReachProbe();
     const char* line = observe(c);
-    switch (c.verdict) {
-      case ProbeVerdict::Reaching:
-        EXPECT_STREQ(line, kProbeReachingLine) << c.name;
-        break;
-      case ProbeVerdict::Discarded:
-        EXPECT_STREQ(line, kProbeDiscardedLine) << c.name;
-        break;
-      case ProbeVerdict::Inconclusive:
-        EXPECT_EQ(line, nullptr) << c.name;
-        break;
-    }
+    const char* expected = c.verdict == ProbeVerdict::Reaching    ? kProbeReachingLine
+                           : c.verdict == ProbeVerdict::Discarded ? kProbeDiscardedLine
+                                                                  : nullptr;
+    EXPECT_STREQ(line, expected) << c.name;
     EXPECT_EQ(probe_.probed(), c.verdict != ProbeVerdict::Inconclusive) << c.name;
   }
+  // Far-apart coordinates are compared without overflow.
+  ProbeSample sample;
+  sample.hasExpected = true;
+  sample.beforeX = std::numeric_limits<std::int32_t>::min();
+  sample.expectedX = std::numeric_limits<std::int32_t>::max();
+  sample.afterX = sample.beforeX;
+  EXPECT_EQ(classifyProbe(sample), ProbeVerdict::Discarded);
 }
 
 TEST_F(ReachProbeTest, WritesOnlyChangesAcrossArmings) {
-  const ProbeCase reaching{"",   CursorPoint{100, 100}, CursorPoint{500, 300}, kAbsoluteMove,
-                           true, kIdentityScreen,       ProbeVerdict::Reaching};
-  const ProbeCase discarded{"",   CursorPoint{100, 100}, CursorPoint{100, 100},  kAbsoluteMove,
-                            true, kIdentityScreen,       ProbeVerdict::Discarded};
+  const ProbeCase reaching{"", kStart, kTarget, ProbeVerdict::Reaching};
+  const ProbeCase discarded{"", kStart, kStart, ProbeVerdict::Discarded};
 
   EXPECT_STREQ(observe(reaching), kProbeReachingLine);
   EXPECT_EQ(observe(discarded), nullptr);  // concluded: no verdict until re-armed
@@ -110,15 +101,6 @@ TEST(ReachProbe, QualifiesOnlyAbsoluteMoves) {
   EXPECT_FALSE(InjectionReachProbe::qualifies(mouseEvent(1, 2, 0, kMouseMove)));
   EXPECT_FALSE(InjectionReachProbe::qualifies(mouseEvent(0, 0, 120, kMouseWheel)));
   EXPECT_FALSE(InjectionReachProbe::qualifies(keyEvent(0x001E, false)));
-}
-
-TEST(ReachProbe, ClassifyComparesWithoutOverflow) {
-  ProbeSample sample;
-  sample.hasExpected = true;
-  sample.beforeX = std::numeric_limits<std::int32_t>::min();
-  sample.expectedX = std::numeric_limits<std::int32_t>::max();
-  sample.afterX = sample.beforeX;
-  EXPECT_EQ(classifyProbe(sample), ProbeVerdict::Discarded);
 }
 
 }  // namespace

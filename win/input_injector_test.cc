@@ -234,19 +234,6 @@ TEST_F(InputInjectorTest, Watchdog_PendingOnlyWhileSomethingIsHeld) {
   EXPECT_FALSE(injector_->watchdogPendingForTesting(kFlushLimitMs));
 }
 
-TEST_F(InputInjectorTest, Watchdog_FiringReleasesWithItsLines) {
-  startConnected();
-  injector_->injectInput(keyDown(kUsageA));
-  injector_->fireWatchdogForTesting();
-  flush();
-  EXPECT_EQ(lines(), (std::vector<std::string>{
-                         "input: nothing from the controller for 10.000000s with a button or key "
-                         "still held",
-                         "input: releasing held input (watchdog): 1 event(s)"}));
-  EXPECT_THAT(input_->downKeys(), IsEmpty());
-  EXPECT_FALSE(injector_->watchdogPendingForTesting(kFlushLimitMs));
-}
-
 TEST_F(InputInjectorTest, Watchdog_SlidesWithFramesAndFiresAfterSilence) {
   startConnected(kShortWatchdogSeconds);
   injector_->injectInput(keyDown(kUsageA));
