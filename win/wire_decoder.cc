@@ -6,7 +6,6 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -15,8 +14,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-// Top-level members are reported to the parser callback at this depth.
-constexpr int kTopLevelMemberDepth = 1;
 constexpr double kMaxButton = 2.0;
 constexpr std::size_t kWireRejectCount = 11;
 constexpr double kMaxUsage = 4294967295.0;
@@ -29,37 +26,128 @@ constexpr std::string_view kTagKeyDown = "kd";
 constexpr std::string_view kTagKeyUp = "ku";
 constexpr std::string_view kTagReleaseAll = "ra";
 
-// A finite JSON number as a 64-bit float; any other type counts as absent.
-std::optional<double> numberMember(const Json& object, const char* key) {
-  const auto it = object.find(key);
-  if (it == object.end() || !it->is_number()) return std::nullopt;
-  const double value = it->get<double>();
-  if (!std::isfinite(value)) return std::nullopt;
-  return value;
-}
+// The top-level members any rule reads. Other members are never looked at, so whether a later
+// duplicate of one of them is dropped cannot change a result.
+enum class Member : std::size_t { T, X, Y, B, Dx, Dy, Hid, R, Count };
 
-// The top-level keys seen so far. Frames carry a handful of members, so the first few keys live
-// inline and searching them is cheaper than a tree; a frame with many keys spills into one.
-class KeySet {
+constexpr std::array<std::string_view, static_cast<std::size_t>(Member::Count)> kMemberKeys = {
+    "t", "x", "y", "b", "dx", "dy", "hid", "r"};
+
+// A member's value reduced to what the rules distinguish.
+struct MemberValue {
+  enum class Type { Absent, Number, Boolean, Null, String, Other };
+  Type type = Type::Absent;
+  double number = 0.0;
+  bool boolean = false;
+  std::string text;
+};
+
+// The first occurrence of each member a rule reads, collected from the parser's events without
+// building a document: frames arrive at input rate, and a tree per frame costs more than the
+// whole rest of the decoding.
+class FrameReader : public nlohmann::json_sax<Json> {
  public:
-  // Adds the key; false when it was already there.
-  bool insert(const std::string& key) {
-    for (std::size_t i = 0; i < inlineCount_; ++i) {
-      if (inline_[i] == key) return false;
-    }
-    if (inlineCount_ < inline_.size()) {
-      inline_[inlineCount_++] = key;
-      return true;
-    }
-    return spilled_.insert(key).second;
+  bool null() override {
+    record(MemberValue::Type::Null);
+    return true;
+  }
+  bool boolean(bool flag) override {
+    if (MemberValue* const slot = record(MemberValue::Type::Boolean)) slot->boolean = flag;
+    return true;
+  }
+  bool number_integer(number_integer_t number) override {
+    return recordNumber(static_cast<double>(number));
+  }
+  bool number_unsigned(number_unsigned_t number) override {
+    return recordNumber(static_cast<double>(number));
+  }
+  bool number_float(number_float_t number, const string_t& /*literal*/) override {
+    return recordNumber(number);
+  }
+  bool string(string_t& text) override {
+    if (MemberValue* const slot = record(MemberValue::Type::String)) slot->text = text;
+    return true;
+  }
+  bool binary(binary_t& /*bytes*/) override {
+    record(MemberValue::Type::Other);
+    return true;
+  }
+  bool start_object(std::size_t /*elements*/) override {
+    if (depth_ == 0) rootIsObject_ = true;
+    record(MemberValue::Type::Other);
+    ++depth_;
+    return true;
+  }
+  bool end_object() override {
+    --depth_;
+    return true;
+  }
+  bool start_array(std::size_t /*elements*/) override {
+    record(MemberValue::Type::Other);
+    ++depth_;
+    return true;
+  }
+  bool end_array() override {
+    --depth_;
+    return true;
+  }
+  bool key(string_t& name) override {
+    if (depth_ == kTopLevelMemberDepth) current_ = firstOccurrence(name);
+    return true;
+  }
+  bool parse_error(std::size_t /*position*/, const std::string& /*token*/,
+                   const nlohmann::detail::exception& /*error*/) override {
+    return false;
+  }
+
+  bool rootIsObject() const { return rootIsObject_; }
+  const MemberValue& member(Member which) const {
+    return members_[static_cast<std::size_t>(which)];
   }
 
  private:
-  static constexpr std::size_t kInlineKeys = 8;
-  std::array<std::string, kInlineKeys> inline_;
-  std::size_t inlineCount_ = 0;
-  std::set<std::string, std::less<>> spilled_;
+  static constexpr int kTopLevelMemberDepth = 1;
+
+  // The slot for a top-level member's value; null when no rule reads the key, or when an earlier
+  // member had the same key (the first occurrence counts, later ones are dropped).
+  MemberValue* firstOccurrence(const string_t& name) {
+    for (std::size_t i = 0; i < kMemberKeys.size(); ++i) {
+      if (kMemberKeys[i] != name) continue;
+      if (seen_[i]) return nullptr;
+      seen_[i] = true;
+      return &members_[i];
+    }
+    return nullptr;
+  }
+
+  // Notes the type of a value; returns its slot when it is a top-level member a rule reads.
+  // Values nested inside others never have one.
+  MemberValue* record(MemberValue::Type type) {
+    if (depth_ != kTopLevelMemberDepth || current_ == nullptr) return nullptr;
+    current_->type = type;
+    return current_;
+  }
+
+  bool recordNumber(double number) {
+    if (MemberValue* const slot = record(MemberValue::Type::Number)) slot->number = number;
+    return true;
+  }
+
+  int depth_ = 0;
+  bool rootIsObject_ = false;
+  MemberValue* current_ = nullptr;
+  std::array<bool, kMemberKeys.size()> seen_{};
+  std::array<MemberValue, kMemberKeys.size()> members_{};
 };
+
+// A finite JSON number as a 64-bit float; any other type counts as absent.
+std::optional<double> numberMember(const FrameReader& frame, Member which) {
+  const MemberValue& member = frame.member(which);
+  if (member.type != MemberValue::Type::Number || !std::isfinite(member.number)) {
+    return std::nullopt;
+  }
+  return member.number;
+}
 
 bool isWhole(double value) { return value == std::trunc(value); }
 
@@ -70,56 +158,58 @@ double clampFraction(double value) {
   return value + 0.0;
 }
 
-bool readPosition(const Json& object, WireMessage& message) {
-  const std::optional<double> x = numberMember(object, "x");
+bool readPosition(const FrameReader& frame, WireMessage& message) {
+  const std::optional<double> x = numberMember(frame, Member::X);
   if (!x) return false;
-  const std::optional<double> y = numberMember(object, "y");
+  const std::optional<double> y = numberMember(frame, Member::Y);
   if (!y) return false;
   message.x = clampFraction(*x);
   message.y = clampFraction(*y);
   return true;
 }
 
-WireReject readButton(const Json& object, WireMessage& message) {
-  const std::optional<double> button = numberMember(object, "b");
+WireReject readButton(const FrameReader& frame, WireMessage& message) {
+  const std::optional<double> button = numberMember(frame, Member::B);
   if (!button || !isWhole(*button) || *button < 0.0 || *button > kMaxButton) {
     return WireReject::BadButton;
   }
   message.button = static_cast<std::int32_t>(*button);
-  if (!readPosition(object, message)) return WireReject::ButtonWithoutPosition;
+  if (!readPosition(frame, message)) return WireReject::ButtonWithoutPosition;
   return WireReject::None;
 }
 
-bool readUsage(const Json& object, WireMessage& message) {
-  const std::optional<double> hid = numberMember(object, "hid");
+bool readUsage(const FrameReader& frame, WireMessage& message) {
+  const std::optional<double> hid = numberMember(frame, Member::Hid);
   if (!hid || !isWhole(*hid) || *hid < 0.0 || *hid > kMaxUsage) return false;
   message.hid = static_cast<std::uint32_t>(*hid);
   return true;
 }
 
-WireReject readKeyDown(const Json& object, WireMessage& message) {
-  if (!readUsage(object, message)) return WireReject::KeyDownWithoutUsage;
-  const auto repeat = object.find("r");
-  if (repeat == object.end() || repeat->is_null()) return WireReject::None;
-  if (!repeat->is_boolean()) return WireReject::KeyDownBadRepeat;
-  message.repeat = repeat->get<bool>();
+WireReject readKeyDown(const FrameReader& frame, WireMessage& message) {
+  if (!readUsage(frame, message)) return WireReject::KeyDownWithoutUsage;
+  const MemberValue& repeat = frame.member(Member::R);
+  if (repeat.type == MemberValue::Type::Absent || repeat.type == MemberValue::Type::Null) {
+    return WireReject::None;
+  }
+  if (repeat.type != MemberValue::Type::Boolean) return WireReject::KeyDownBadRepeat;
+  message.repeat = repeat.boolean;
   return WireReject::None;
 }
 
 // Reads the members of the type named by tag into message (which starts zeroed).
-WireReject readMessage(std::string_view tag, const Json& object, WireMessage& message) {
+WireReject readMessage(std::string_view tag, const FrameReader& frame, WireMessage& message) {
   if (tag == kTagMove) {
     message.kind = WireKind::Move;
-    return readPosition(object, message) ? WireReject::None : WireReject::MoveWithoutPosition;
+    return readPosition(frame, message) ? WireReject::None : WireReject::MoveWithoutPosition;
   }
   if (tag == kTagButtonDown || tag == kTagButtonUp) {
     message.kind = tag == kTagButtonDown ? WireKind::ButtonDown : WireKind::ButtonUp;
-    return readButton(object, message);
+    return readButton(frame, message);
   }
   if (tag == kTagWheel) {
     message.kind = WireKind::Wheel;
-    const std::optional<double> dx = numberMember(object, "dx");
-    const std::optional<double> dy = numberMember(object, "dy");
+    const std::optional<double> dx = numberMember(frame, Member::Dx);
+    const std::optional<double> dy = numberMember(frame, Member::Dy);
     if (!dx || !dy) return WireReject::WheelWithoutAxes;
     message.dx = *dx;
     message.dy = *dy;
@@ -127,11 +217,11 @@ WireReject readMessage(std::string_view tag, const Json& object, WireMessage& me
   }
   if (tag == kTagKeyDown) {
     message.kind = WireKind::KeyDown;
-    return readKeyDown(object, message);
+    return readKeyDown(frame, message);
   }
   if (tag == kTagKeyUp) {
     message.kind = WireKind::KeyUp;
-    return readUsage(object, message) ? WireReject::None : WireReject::KeyUpWithoutUsage;
+    return readUsage(frame, message) ? WireReject::None : WireReject::KeyUpWithoutUsage;
   }
   if (tag == kTagReleaseAll) {
     message.kind = WireKind::ReleaseAll;
@@ -144,22 +234,14 @@ WireReject decode(const char* data, std::size_t size, WireMessage& message) {
   if (data == nullptr || size == 0) return WireReject::NotAnObject;
   if (std::memchr(data, 0, size) != nullptr) return WireReject::NotAnObject;
 
-  // The first occurrence of a top-level key counts: later ones are dropped with their values
-  // before any rule looks at the object (the parser alone would let the last one win).
-  KeySet seenKeys;
-  const Json::parser_callback_t keepFirstKey = [&seenKeys](int depth, Json::parse_event_t event,
-                                                           Json& parsed) {
-    if (event != Json::parse_event_t::key || depth != kTopLevelMemberDepth) return true;
-    const auto* const key = parsed.get_ptr<const Json::string_t*>();
-    return key == nullptr || seenKeys.insert(*key);
-  };
-  const Json document = Json::parse(data, data + size, keepFirstKey, /*allow_exceptions=*/false,
-                                    /*ignore_comments=*/false);
-  if (!document.is_object()) return WireReject::NotAnObject;
+  FrameReader frame;
+  const bool parsed = Json::sax_parse(data, data + size, &frame, Json::input_format_t::json,
+                                      /*strict=*/true, /*ignore_comments=*/false);
+  if (!parsed || !frame.rootIsObject()) return WireReject::NotAnObject;
 
-  const auto type = document.find("t");
-  if (type == document.end() || !type->is_string()) return WireReject::NoType;
-  return readMessage(type->get_ref<const Json::string_t&>(), document, message);
+  const MemberValue& type = frame.member(Member::T);
+  if (type.type != MemberValue::Type::String) return WireReject::NoType;
+  return readMessage(type.text, frame, message);
 }
 
 }  // namespace
