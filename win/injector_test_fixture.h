@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -27,20 +26,9 @@ inline constexpr std::uint16_t kScanA = 0x001E;
 
 // Lines shared with the injector's sink, so a worker that outlives the injector writes into
 // live memory.
-class LogRecord {
- public:
-  void add(const std::string& line) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    lines_.push_back(line);
-  }
-  std::vector<std::string> lines() const {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return lines_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
+struct LogRecord {
+  std::mutex mutex;
+  std::vector<std::string> lines;
 };
 
 // One line per event, for comparing whole batches.
@@ -77,9 +65,11 @@ class InjectorTest : public ::testing::Test {
   }
 
   void start(double watchdogSeconds = kWatchdogLimitSeconds) {
-    injector_ =
-        std::make_unique<InputInjector>([log = log_](const std::string& line) { log->add(line); },
-                                        input_->makeSystem(), watchdogSeconds);
+    const auto sink = [log = log_](const std::string& line) {
+      const std::lock_guard<std::mutex> lock(log->mutex);
+      log->lines.push_back(line);
+    };
+    injector_ = std::make_unique<InputInjector>(sink, input_->makeSystem(), watchdogSeconds);
   }
   void startConnected(double watchdogSeconds = kWatchdogLimitSeconds) {
     start(watchdogSeconds);
@@ -91,7 +81,10 @@ class InjectorTest : public ::testing::Test {
       input_->setKeyState(vk, 0);
     }
   }
-  std::vector<std::string> lines() const { return log_->lines(); }
+  std::vector<std::string> lines() const {
+    const std::lock_guard<std::mutex> lock(log_->mutex);
+    return log_->lines;
+  }
 
   std::shared_ptr<FakeInput> input_;
   std::shared_ptr<LogRecord> log_;

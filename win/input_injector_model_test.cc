@@ -51,22 +51,19 @@ struct Model {
   std::uint32_t buttons = 0;
 
   bool full() const { return link && mode == InputMode::Control; }
-  bool heldAny(std::initializer_list<std::uint16_t> scans) const {
-    for (const std::uint16_t scan : scans) {
-      if (keys.count(scan) != 0) {
-        return true;
-      }
-    }
-    return false;
+  bool heldAny(std::uint16_t left, std::uint16_t right) const {
+    return keys.count(left) + keys.count(right) != 0;
   }
-  void release() {
+  // Always true: the caller's step was a release that must leave nothing down.
+  bool release() {
     keys.clear();
     buttons = 0;
+    return true;
   }
   void keyDown(const ModelKey& key) {
-    const bool ctrlAlt = heldAny({0x001D, 0xE01D}) && heldAny({0x0038, 0xE038});
-    const bool win = heldAny({0xE05B, 0xE05C});
-    if ((key.usage == kUsageDelete && ctrlAlt) || (key.usage == kUsageL && win)) {
+    const bool ctrlAlt = heldAny(0x001D, 0xE01D) && heldAny(0x0038, 0xE038);
+    if ((key.usage == kUsageDelete && ctrlAlt) ||
+        (key.usage == kUsageL && heldAny(0xE05B, 0xE05C))) {
       return;
     }
     keys.insert(key.scanId);
@@ -116,27 +113,20 @@ class ModelRun {
         const bool releases = model_.mode == InputMode::Control && mode == InputMode::View;
         model_.mode = mode;
         injector_.setInputMode(mode);
-        if (releases) {
-          model_.release();
-        }
-        return releases;
+        return releases && model_.release();
       }
       case 2:
-        model_.release();
         injector_.releaseHeldInput("unspecified");
-        return true;
+        return model_.release();
       case 3:
-        model_.release();
         EXPECT_TRUE(injector_.releaseAllAndWait("appTerminating", kFlushLimitMs));
-        return true;
+        return model_.release();
       case 4:
-        model_.release();
         injector_.fireWatchdogForTesting();
-        return true;
+        return model_.release();
       case 5:
-        model_.release();
         injector_.injectInput(releaseAll());
-        return true;
+        return model_.release();
       case 6:
       case 7:
         if (model_.full()) {
