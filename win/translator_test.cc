@@ -1,5 +1,5 @@
 // Translation of messages into events: pointer buttons with the held record, wheel accumulation,
-// keys with the table and chords, refusal bookkeeping.
+// keys with the table and chords, refusal bookkeeping. Release-all is the held record's own.
 #include "win/translator.h"
 
 #include <gtest/gtest.h>
@@ -210,21 +210,6 @@ TEST(TranslateMessage, RefusedChordsProduceNothingAndReportOnce) {
   translate(key(WireKind::KeyDown, 0xE3));  // left Windows
   EXPECT_EQ(translate(key(WireKind::KeyDown, 0x0F)).reject, InjectReject::WinL);
   EXPECT_EQ(translate(key(WireKind::KeyDown, 0x4C)).reject, InjectReject::CtrlAltDel);
-}
-
-TEST(TranslateMessage, ReleaseAllReleasesEverythingWithoutRefusal) {
-  Translator translate;
-  translate(pointer(WireKind::ButtonDown, 0));
-  translate(key(WireKind::KeyDown, 0xE0));  // left Ctrl
-  translate(key(WireKind::KeyDown, 0xE6));  // right Alt
-  translate(wheel(10, 10));
-  const WireMessage releaseAll = message(WireKind::ReleaseAll);
-  const InjectBatch batch = translate(releaseAll);
-  EXPECT_EQ(flagsOf(batch), (std::vector<std::uint32_t>{0x0004, 0x000A, 0x000B}));
-  EXPECT_EQ(batch.reject, InjectReject::None);
-  EXPECT_FALSE(translate.held.anyHeld());
-  EXPECT_EQ(translate.held.wheelRemainderY, 0.0);
-  EXPECT_TRUE(translate(releaseAll).events.empty());
 }
 
 TEST(InjectRejectName, OutOfRangeIsUnknown) {
