@@ -23,11 +23,8 @@ using testing::FakeBinaryMessenger;
 
 constexpr char kChannel[] = "orvane_native/events";
 const Bytes kSuccess = {0, 0};
-const Bytes kNoActiveStream = {1,   7,   5,   'e', 'r', 'r', 'o', 'r', 7,   26,  'N', 'o', ' ',
-                               'a', 'c', 't', 'i', 'v', 'e', ' ', 's', 't', 'r', 'e', 'a', 'm',
-                               ' ', 't', 'o', ' ', 'c', 'a', 'n', 'c', 'e', 'l', 0};
-
 const StandardMethodCodec& Codec() { return StandardMethodCodec::GetInstance(); }
+const Bytes kNoActiveStream = *Codec().EncodeErrorEnvelope("error", "No active stream to cancel");
 
 // How the standard library prints a null address differs between runtimes.
 std::string NullAddress() {
@@ -67,79 +64,61 @@ struct Recorder {
   }
 };
 
+// Each case: the methods called in turn, what the handler heard and the replies, named below.
 struct StepCase {
   const char* name;
-  std::vector<std::string> methods;
-  std::vector<std::string> events;
-  std::vector<Bytes> replies;
-  bool failListen;
-  bool failCancel;
+  std::string methods;
+  std::string events;
+  std::string replies;
+  std::string fail;  // "listen" or "cancel" makes that function fail
   std::string diagnostics;
 };
 
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream stream(text);
+  for (std::string word; stream >> word;) words.push_back(word);
+  return words;
+}
+
 TEST(EventChannelTest, FollowsTheListenCancelTable) {
-  const Bytes listen_error = *Codec().EncodeErrorEnvelope("no", "listen");
-  const Bytes cancel_error = *Codec().EncodeErrorEnvelope("no", "cancel");
+  const std::vector<std::pair<std::string, Bytes>> names = {
+      {"ok", kSuccess},
+      {"none", Bytes()},
+      {"idle", kNoActiveStream},
+      {"listen-error", *Codec().EncodeErrorEnvelope("no", "listen")},
+      {"cancel-error", *Codec().EncodeErrorEnvelope("no", "cancel")}};
   const std::vector<StepCase> cases = {
-      {"cancel while idle", {"cancel"}, {}, {kNoActiveStream}, false, false, ""},
-      {"listen then cancel",
-       {"listen", "cancel"},
-       {"listen", "cancel"},
-       {kSuccess, kSuccess},
-       false,
-       false,
-       ""},
-      {"listen twice",
-       {"listen", "listen"},
-       {"listen", "cancel(none)", "listen"},
-       {kSuccess, kSuccess},
-       false,
-       false,
-       ""},
-      {"failed listen still listens",
-       {"listen", "cancel", "cancel"},
-       {"listen", "cancel"},
-       {listen_error, kSuccess, kNoActiveStream},
-       true,
-       false,
-       ""},
-      {"failed cancel still stops",
-       {"listen", "cancel", "cancel"},
-       {"listen", "cancel"},
-       {kSuccess, cancel_error, kNoActiveStream},
-       false,
-       true,
-       ""},
-      {"failed implicit cancel",
-       {"listen", "listen"},
-       {"listen", "cancel(none)", "listen"},
-       {kSuccess, kSuccess},
-       false,
-       true,
+      {"cancel while idle", "cancel", "", "idle", "", ""},
+      {"listen then cancel", "listen cancel", "listen cancel", "ok ok", "", ""},
+      {"listen twice", "listen listen", "listen cancel(none) listen", "ok ok", "", ""},
+      {"failed listen still listens", "listen cancel cancel", "listen cancel",
+       "listen-error ok idle", "listen", ""},
+      {"failed cancel still stops", "listen cancel cancel", "listen cancel", "ok cancel-error idle",
+       "cancel", ""},
+      {"failed implicit cancel", "listen listen", "listen cancel(none) listen", "ok ok", "cancel",
        "Failed to cancel existing stream: no, cancel, " + NullAddress() + "\n"},
-      {"other methods change nothing",
-       {"Listen", "cancel"},
-       {},
-       {Bytes(), kNoActiveStream},
-       false,
-       false,
-       ""},
+      {"other methods change nothing", "Listen cancel", "", "none idle", "", ""},
   };
   const EncodableValue arguments("args");
   for (const StepCase& c : cases) {
     SCOPED_TRACE(c.name);
     FakeBinaryMessenger messenger;
     Recorder recorder;
-    recorder.failListen = c.failListen;
-    recorder.failCancel = c.failCancel;
+    recorder.failListen = c.fail == "listen";
+    recorder.failCancel = c.fail == "cancel";
     EventChannel<>(&messenger, kChannel, &Codec()).SetStreamHandler(recorder.Handler());
     CerrCapture cerr;
-    for (const std::string& method : c.methods) {
+    for (const std::string& method : Words(c.methods)) {
       ASSERT_TRUE(messenger.Deliver(kChannel, Call(method, &arguments)));
     }
-    EXPECT_EQ(recorder.events, c.events);
-    std::vector<Bytes> replies;
-    for (const auto& reply : messenger.replies) replies.push_back(reply.bytes);
+    EXPECT_EQ(recorder.events, Words(c.events));
+    std::string replies;
+    for (const auto& reply : messenger.replies) {
+      for (const auto& [name, bytes] : names) {
+        if (reply.bytes == bytes) replies += (replies.empty() ? "" : " ") + name;
+      }
+    }
     EXPECT_EQ(replies, c.replies);
     EXPECT_EQ(cerr.Text(), c.diagnostics);
   }

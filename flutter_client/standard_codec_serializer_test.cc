@@ -35,14 +35,9 @@ EncodableValue Decode(const Bytes& bytes, size_t start = 0) {
   return StandardCodecSerializer::GetInstance().ReadValue(&reader);
 }
 
-Bytes Repeat(Bytes head, size_t count, uint8_t byte) {
-  head.insert(head.end(), count, byte);
-  return head;
-}
-
 TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
   const CustomEncodableValue custom(std::string("opaque"));
-  // Strictly ascending.
+  // Strictly ascending; NaN sorts after numbers and string bytes compare unsigned.
   const std::vector<EncodableValue> ascending = {
       EncodableValue(),
       EncodableValue(false),
@@ -53,11 +48,11 @@ TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
       EncodableValue(std::numeric_limits<int64_t>::max()),
       EncodableValue(-0.5),
       EncodableValue(2.0),
-      EncodableValue(std::numeric_limits<double>::quiet_NaN()),  // NaN sorts after numbers
+      EncodableValue(std::numeric_limits<double>::quiet_NaN()),
       EncodableValue("a"),
       EncodableValue("ab"),
       EncodableValue(std::string("\x7f")),
-      EncodableValue(std::string("\x80")),  // bytes compare unsigned
+      EncodableValue(std::string("\x80")),
       EncodableValue(Bytes{1}),
       EncodableValue(Bytes{1, 0}),
       EncodableValue(std::vector<int32_t>{-1}),
@@ -71,8 +66,7 @@ TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
       EncodableValue(EncodableMap{{EncodableValue("b"), EncodableValue(0)}}),
       EncodableValue(custom),
       EncodableValue(std::vector<float>{0.5f}),
-      EncodableValue(std::vector<float>{std::numeric_limits<float>::quiet_NaN()}),
-  };
+      EncodableValue(std::vector<float>{std::numeric_limits<float>::quiet_NaN()})};
   for (size_t i = 0; i < ascending.size(); ++i) {
     SCOPED_TRACE(i);
     if (i + 1 < ascending.size()) {
@@ -86,7 +80,6 @@ TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
   const EncodableValue holder(custom);
   EXPECT_EQ(holder, holder);
   EXPECT_NE(holder, EncodableValue(holder));
-  EXPECT_TRUE(EncodableValue().IsNull());
   // NaN keys from the wire must keep the map's order consistent: all NaNs are one key.
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const EncodableMap map = {{EncodableValue(nan), EncodableValue(1)},
@@ -94,7 +87,6 @@ TEST(EncodableValueTest, OrdersByAlternativeThenByValue) {
                             {EncodableValue(-nan), EncodableValue(3)}};
   EXPECT_EQ(map.size(), 2u);
   EXPECT_EQ(map.begin()->first, EncodableValue(1.0));
-  EXPECT_EQ(std::get_if<int32_t>(&holder), nullptr);
 }
 
 struct EncodingCase {
@@ -312,7 +304,7 @@ TEST(StandardCodecSerializerTest, HostileSizesStayBounded) {
       SCOPED_TRACE(::testing::Message() << int{type} << "/" << int{filler});
       Bytes message = {type};
       message.insert(message.end(), huge.begin(), huge.end());
-      message = Repeat(message, 58, filler);
+      message.insert(message.end(), 58, filler);
       CerrCapture cerr;
       const EncodableValue value = Decode(message);
       EXPECT_LE(cerr.Lines(), 64u * (StandardCodecSerializer::kMaxTruncationFill + 1));
