@@ -44,8 +44,9 @@ class BinaryMessengerImplTest : public ::testing::Test {
   BinaryReply held_reply_;
 };
 
-TEST_F(BinaryMessengerImplTest, SetMessageHandler_SecondReplacesFirstInTheSameEntry) {
+TEST_F(BinaryMessengerImplTest, SetMessageHandler_ReplacesInTheSameEntryAndClearsAlways) {
   std::vector<std::string> calls;
+  messenger_.SetMessageHandler("absent", nullptr);  // the embedder is told even so
   messenger_.SetMessageHandler(
       kChannel, [&calls](const uint8_t*, size_t, BinaryReply) { calls.push_back("first"); });
   const std::optional<void*> first_entry = engine_.ChannelCallback(kChannel);
@@ -57,7 +58,8 @@ TEST_F(BinaryMessengerImplTest, SetMessageHandler_SecondReplacesFirstInTheSameEn
 
   ASSERT_TRUE(entry.has_value());
   EXPECT_EQ(entry, first_entry);
-  EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallSetCallback), 2u);
+  EXPECT_FALSE(engine_.ChannelCallback("absent").has_value());
+  EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallSetCallback), 3u);
 
   // The user data is the stored handler itself.
   (*static_cast<const BinaryMessageHandler*>(*entry))(kMessage.data(), kMessage.size(), nullptr);
@@ -65,76 +67,58 @@ TEST_F(BinaryMessengerImplTest, SetMessageHandler_SecondReplacesFirstInTheSameEn
   EXPECT_EQ(calls, (std::vector<std::string>{"second:3:1", "second:3:1"}));
 }
 
-TEST_F(BinaryMessengerImplTest, SetMessageHandler_ClearingAnAbsentHandlerStillTellsTheEmbedder) {
-  messenger_.SetMessageHandler(kChannel, nullptr);
-
-  EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallSetCallback), 1u);
-  EXPECT_FALSE(engine_.ChannelCallback(kChannel).has_value());
-}
-
 TEST_F(BinaryMessengerImplTest, Reply_AnsweredOnceAndDuplicateDiagnosedOnce) {
-  HoldReplies();
-  const uint64_t id = engine_.Deliver(kChannel, kMessage);
-  const BinaryReply copy = held_reply_;
-  CerrCapture cerr;
+  for (const std::vector<uint8_t>& answer : {kAnswer, std::vector<uint8_t>()}) {
+    SCOPED_TRACE(answer.size());
+    HoldReplies();
+    const uint64_t id = engine_.Deliver(kChannel, kMessage);
+    const BinaryReply copy = held_reply_;
+    CerrCapture cerr;
 
-  Answer(held_reply_, kAnswer);
-  Answer(held_reply_, {9});
-  Answer(copy, {9});  // copies share the one response
+    held_reply_(answer.empty() ? nullptr : answer.data(), answer.size());
+    Answer(held_reply_, {9});
+    Answer(copy, {9});  // copies share the one response
 
-  EXPECT_EQ(engine_.TakeReply(id), kAnswer);
-  EXPECT_EQ(cerr.Text(), std::string(kDuplicateLine) + kDuplicateLine);
-  EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallSendResponse), 1u);
+    EXPECT_EQ(engine_.TakeReply(id), answer);
+    EXPECT_EQ(cerr.Text(), std::string(kDuplicateLine) + kDuplicateLine);
+  }
+  EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallSendResponse), 2u);
   EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallResponseHandleReused), 0u);
 }
 
-TEST_F(BinaryMessengerImplTest, Reply_EmptyReplyArrivesAsNoBytes) {
-  HoldReplies();
-  const uint64_t id = engine_.Deliver(kChannel, kMessage);
-
-  held_reply_(nullptr, 0);
-
-  EXPECT_EQ(engine_.TakeReply(id), std::vector<uint8_t>());
-}
-
+// A reply answered after shutdown, on this or another thread, or even after the engine is gone
+// (its own reference keeps the messenger handle valid; the sanitizers check the rest).
 TEST_F(BinaryMessengerImplTest, Reply_AfterShutdownSendsAndPrintsNothing) {
-  for (const bool from_other_thread : {false, true}) {
-    SCOPED_TRACE(from_other_thread ? "other thread" : "platform thread");
-    StandinEngine engine;
-    BinaryMessengerImpl messenger(engine.messenger());
+  for (const char* when : {"platform thread", "other thread", "engine destroyed"}) {
+    SCOPED_TRACE(when);
+    auto engine = std::make_unique<StandinEngine>();
     BinaryReply held;
-    messenger.SetMessageHandler(
-        kChannel, [&held](const uint8_t*, size_t, BinaryReply reply) { held = std::move(reply); });
-    engine.Deliver(kChannel, kMessage);
-    engine.Shutdown();
+    {
+      BinaryMessengerImpl messenger(engine->messenger());
+      messenger.SetMessageHandler(kChannel, [&held](const uint8_t*, size_t, BinaryReply reply) {
+        held = std::move(reply);
+      });
+      engine->Deliver(kChannel, kMessage);
+    }
+    const bool destroyed = std::string(when) == "engine destroyed";
+    if (destroyed) {
+      engine.reset();
+    } else {
+      engine->Shutdown();
+    }
     CerrCapture cerr;
 
-    if (from_other_thread) {
-      std::thread([reply = std::move(held)] { Answer(reply, kAnswer); }).join();
-    } else {
+    if (std::string(when) == "platform thread") {
       Answer(held, kAnswer);
+    } else {
+      std::thread([reply = std::move(held)] { Answer(reply, kAnswer); }).join();
     }
 
     EXPECT_EQ(cerr.Text(), "");
-    EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallSendResponse), 0u);
+    if (!destroyed) {
+      EXPECT_EQ(engine->CallCount(kOrvaneEmbedderCallSendResponse), 0u);
+    }
   }
-}
-
-TEST_F(BinaryMessengerImplTest, Reply_OutlivesTheEngineAndIsDroppedFromAnotherThread) {
-  BinaryReply held;
-  {
-    StandinEngine engine;
-    BinaryMessengerImpl messenger(engine.messenger());
-    messenger.SetMessageHandler(
-        kChannel, [&held](const uint8_t*, size_t, BinaryReply reply) { held = std::move(reply); });
-    engine.Deliver(kChannel, kMessage);
-  }
-  CerrCapture cerr;
-
-  // The reply's own reference keeps the messenger handle valid; the sanitizers check the rest.
-  std::thread([reply = std::move(held)] { Answer(reply, kAnswer); }).join();
-
-  EXPECT_EQ(cerr.Text(), "");
 }
 
 TEST_F(BinaryMessengerImplTest, Reply_CopiesOnOtherThreadsReleaseTheMessengerOnce) {
@@ -153,37 +137,36 @@ TEST_F(BinaryMessengerImplTest, Reply_CopiesOnOtherThreadsReleaseTheMessengerOnc
   EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallMessengerRelease), 1u);
 }
 
-TEST_F(BinaryMessengerImplTest, Send_WithoutReplyReachesTheDartSide) {
-  messenger_.Send(kChannel, kMessage.data(), kMessage.size());
-
-  const auto sent = engine_.TakeSent();
-  ASSERT_TRUE(sent.has_value());
-  EXPECT_EQ(sent->channel, kChannel);
-  EXPECT_EQ(sent->bytes, kMessage);
-  EXPECT_EQ(sent->replyId, 0u);
-}
-
 TEST_F(BinaryMessengerImplTest, Send_WithReplyCallsItOnceOrFreesItWhenRefused) {
-  for (const bool refused : {false, true}) {
-    SCOPED_TRACE(refused ? "refused" : "accepted");
+  for (const char* mode : {"no reply", "accepted", "refused"}) {
+    SCOPED_TRACE(mode);
+    const bool refused = std::string(mode) == "refused";
     engine_.SetRefuseSendWithReply(refused);
     auto alive = std::make_shared<int>(0);
     std::vector<std::vector<uint8_t>> replies;
-    messenger_.Send(kChannel, kMessage.data(), kMessage.size(),
-                    [alive, &replies](const uint8_t* reply, size_t size) {
-                      replies.emplace_back(reply, reply + size);
-                    });
+    BinaryReply reply;
+    if (std::string(mode) != "no reply") {
+      reply = [alive, &replies](const uint8_t* bytes, size_t size) {
+        replies.emplace_back(bytes, bytes + size);
+      };
+    }
+    messenger_.Send(kChannel, kMessage.data(), kMessage.size(), std::move(reply));
 
     if (!refused) {
       const auto sent = engine_.TakeSent();
       ASSERT_TRUE(sent.has_value());
-      EXPECT_TRUE(engine_.AnswerSent(sent->replyId, kAnswer));
-      EXPECT_FALSE(engine_.AnswerSent(sent->replyId, kAnswer));
+      EXPECT_EQ(sent->channel, kChannel);
+      EXPECT_EQ(sent->bytes, kMessage);
+      EXPECT_EQ(sent->replyId != 0, std::string(mode) == "accepted");
+      if (sent->replyId != 0) {
+        EXPECT_TRUE(engine_.AnswerSent(sent->replyId, kAnswer));
+        EXPECT_FALSE(engine_.AnswerSent(sent->replyId, kAnswer));
+      }
     }
 
     EXPECT_EQ(alive.use_count(), 1) << "the reply holder must be freed";
-    EXPECT_EQ(replies, refused ? std::vector<std::vector<uint8_t>>()
-                               : std::vector<std::vector<uint8_t>>{kAnswer});
+    EXPECT_EQ(replies, std::string(mode) == "accepted" ? std::vector<std::vector<uint8_t>>{kAnswer}
+                                                       : std::vector<std::vector<uint8_t>>());
   }
 }
 

@@ -80,48 +80,31 @@ TEST(PluginRegistrarManagerTest, RegistrarDestroyed_PluginGoesBeforeTheMessenger
   EXPECT_EQ(farewell->channel, kChannel);
 }
 
-class TextureRegistrarTest : public ::testing::Test {
- protected:
-  StandinEngine engine_;
-  FlutterDesktopPluginRegistrarRef handle_ = engine_.CreateRegistrar();
-  PluginRegistrar registrar_{handle_};
-  TextureRegistrar* textures_ = registrar_.texture_registrar();
-};
-
-TEST_F(TextureRegistrarTest, RegisterTexture_NullIsRefusedWithADiagnostic) {
-  CerrCapture cerr;
-
-  EXPECT_EQ(textures_->RegisterTexture(nullptr), -1);
-  EXPECT_EQ(cerr.Text(), "Attempting to register unknown texture variant.\n");
-}
-
-TEST_F(TextureRegistrarTest, RegisterTexture_EachVariantGetsItsTypeAndAnId) {
+TEST(TextureRegistrarTest, RegistersEachVariantAndUnregistersOnce) {
+  StandinEngine engine;
+  PluginRegistrar registrar(engine.CreateRegistrar());
+  TextureRegistrar* textures = registrar.texture_registrar();
   TextureVariant pixels(PixelBufferTexture([](size_t, size_t) { return nullptr; }));
   TextureVariant surface(GpuSurfaceTexture(kFlutterDesktopGpuSurfaceTypeDxgiSharedHandle,
                                            [](size_t, size_t) { return nullptr; }));
+  CerrCapture cerr;
+  EXPECT_EQ(textures->RegisterTexture(nullptr), -1);
+  EXPECT_EQ(cerr.Text(), "Attempting to register unknown texture variant.\n");
 
-  const int64_t pixels_id = textures_->RegisterTexture(&pixels);
-  const int64_t surface_id = textures_->RegisterTexture(&surface);
-
+  const int64_t pixels_id = textures->RegisterTexture(&pixels);
+  const int64_t surface_id = textures->RegisterTexture(&surface);
   EXPECT_GT(pixels_id, 0);
   EXPECT_NE(pixels_id, surface_id);
-  EXPECT_EQ(engine_.TextureType(pixels_id), kFlutterDesktopPixelBufferTexture);
-  EXPECT_EQ(engine_.TextureType(surface_id), kFlutterDesktopGpuSurfaceTexture);
-  EXPECT_TRUE(textures_->MarkTextureFrameAvailable(pixels_id));
-}
+  EXPECT_EQ(engine.TextureType(pixels_id), kFlutterDesktopPixelBufferTexture);
+  EXPECT_EQ(engine.TextureType(surface_id), kFlutterDesktopGpuSurfaceTexture);
+  EXPECT_TRUE(textures->MarkTextureFrameAvailable(pixels_id));
 
-TEST_F(TextureRegistrarTest, UnregisterTexture_CompletionRunsOnce) {
-  TextureVariant pixels(PixelBufferTexture([](size_t, size_t) { return nullptr; }));
-  const int64_t first = textures_->RegisterTexture(&pixels);
-  const int64_t second = textures_->RegisterTexture(&pixels);
   int completions = 0;
-
-  textures_->UnregisterTexture(first, [&completions] { ++completions; });
-
+  textures->UnregisterTexture(pixels_id, [&completions] { ++completions; });
   EXPECT_EQ(completions, 1);
-  EXPECT_FALSE(textures_->MarkTextureFrameAvailable(first));
-  EXPECT_TRUE(textures_->UnregisterTexture(second));
-  EXPECT_EQ(engine_.TextureType(second), -1);
+  EXPECT_FALSE(textures->MarkTextureFrameAvailable(pixels_id));
+  EXPECT_TRUE(textures->UnregisterTexture(surface_id));
+  EXPECT_EQ(engine.TextureType(surface_id), -1);
 }
 
 }  // namespace

@@ -19,20 +19,10 @@ using orvane::embedder::StandinEngine;
 constexpr UINT kMessage = WM_USER + 1;
 constexpr LRESULT kHandledResult = 42;
 
-TEST(PluginRegistrarWindowsTest, GetView_PresentOnlyWithAViewWindow) {
-  StandinEngine engine;
-  const HWND window = GetDesktopWindow();
-  PluginRegistrarWindows with_view(engine.CreateRegistrar(window));
-  PluginRegistrarWindows without_view(engine.CreateRegistrar());
-
-  ASSERT_NE(with_view.GetView(), nullptr);
-  EXPECT_EQ(with_view.GetView()->GetNativeWindow(), window);
-  EXPECT_EQ(without_view.GetView(), nullptr);
-}
-
 TEST(PluginRegistrarWindowsTest, Delegates_RunInIdOrderUntilOneHandles) {
   StandinEngine engine;
   PluginRegistrarWindows registrar(engine.CreateRegistrar());
+  EXPECT_EQ(registrar.GetView(), nullptr);
   std::vector<int32_t> calls;
   bool second_handles = false;
   const int32_t first = registrar.RegisterTopLevelWindowProcDelegate(
@@ -78,11 +68,13 @@ class DelegatePlugin : public Plugin {
   int32_t id_;
 };
 
-TEST(PluginRegistrarWindowsTest, RegistrarDestroyed_PluginStillReachesItsRegistrar) {
+TEST(PluginRegistrarWindowsTest, ViewAndPluginThatReachesItsRegistrarWhileDestroyed) {
   StandinEngine engine;
   const FlutterDesktopPluginRegistrarRef handle = engine.CreateRegistrar(GetDesktopWindow());
   auto* registrar =
       PluginRegistrarManager::GetInstance()->GetRegistrar<PluginRegistrarWindows>(handle);
+  ASSERT_NE(registrar->GetView(), nullptr);
+  EXPECT_EQ(registrar->GetView()->GetNativeWindow(), GetDesktopWindow());
   registrar->AddPlugin(std::make_unique<DelegatePlugin>(registrar));
 
   ASSERT_TRUE(engine.DestroyRegistrar(handle));
