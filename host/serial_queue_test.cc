@@ -6,10 +6,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -21,31 +20,21 @@ constexpr std::int64_t kShortMs = 20;
 constexpr std::int64_t kNsPerMs = 1'000'000;
 
 // A latch a task can block on until the test opens it, so "busy" and "stuck" are deterministic.
-class Gate {
- public:
-  void Open() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      open_ = true;
-    }
-    cv_.notify_all();
-  }
-  void Wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    cv_.wait(lock, [this] { return open_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool open_ = false;
+struct Gate {
+  std::promise<void> opened;
+  std::shared_future<void> open = opened.get_future().share();
+  void Open() { opened.set_value(); }
+  void Wait() const { open.wait(); }
 };
 
 // Records the order of task runs; only touched on the worker, read after a PostAndWait barrier.
 using Trace = std::vector<int>;
 
-TEST(SerialQueueTest, Post_RunsTasksInOrderOnOneOtherThread) {
+TEST(SerialQueueTest, Post_RunsTasksInOrderOnOneOtherThreadAndRefusesEmptyOnes) {
   SerialQueue queue("test");
+  EXPECT_FALSE(queue.Post(nullptr));
+  EXPECT_FALSE(queue.PostAndWait(nullptr, kGenerousMs));
+  EXPECT_EQ(queue.PostDelayed(0, nullptr), 0u);
   Trace trace;
   std::thread::id workerId;
   for (int i = 0; i < 5; ++i) {
@@ -57,13 +46,6 @@ TEST(SerialQueueTest, Post_RunsTasksInOrderOnOneOtherThread) {
   ASSERT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
   EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4}));
   EXPECT_NE(workerId, std::this_thread::get_id());
-}
-
-TEST(SerialQueueTest, EmptyTasks_AreRefusedEverywhere) {
-  SerialQueue queue("test");
-  EXPECT_FALSE(queue.Post(nullptr));
-  EXPECT_FALSE(queue.PostAndWait(nullptr, kGenerousMs));
-  EXPECT_EQ(queue.PostDelayed(0, nullptr), 0u);
 }
 
 TEST(SerialQueueTest, PostAndWait_OnWorkerRunsInline) {
