@@ -1,48 +1,97 @@
-// Test helper: captures what the process writes to the standard error stream while in scope.
+// Test helper: captures what the process writes to the standard error stream while in scope, by
+// pointing file descriptor 2 at a temporary file. A plugin DLL with a C++ runtime of its own shares
+// msvcrt's stderr and descriptor 2 with the test executable, so lines written from any thread of
+// either are caught; a file, unlike a pipe, never blocks a writer however much is logged.
 #pragma once
 
 #include <fcntl.h>
 #include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <thread>
 
 namespace orvane_native {
 
-// Points file descriptor 2 at a pipe until Take(). Capture less than kPipeBytes: nothing reads
-// the pipe before Take().
 class StderrCapture {
  public:
   StderrCapture() {
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
+    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"olg", 0, path) == 0) {
+      return;
+    }
+    path_ = path;
     std::fflush(stderr);
-    if (_pipe(pipe_, kPipeBytes, _O_BINARY) != 0) return;
+    int file = -1;
+    if (_wsopen_s(&file, path, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE) != 0) {
+      return;
+    }
     saved_ = _dup(kStderr);
-    _dup2(pipe_[1], kStderr);
-    _close(pipe_[1]);
+    _dup2(file, kStderr);
+    _close(file);
+    // msvcrt buffers stderr once it is a file, which would hold lines back until exit.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
   }
-  ~StderrCapture() { Take(); }
+  ~StderrCapture() {
+    Restore();
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+  }
   StderrCapture(const StderrCapture&) = delete;
   StderrCapture& operator=(const StderrCapture&) = delete;
 
-  // Restores the stream and returns what was captured; empty on later calls.
+  // Everything written so far. Read with the descriptor calls: msvcrt's fread under Wine reports
+  // 0 items for a short read at the end of a file that is still being written.
+  std::string Text() const {
+    std::string text;
+    int file = -1;
+    if (_wsopen_s(&file, path_.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return text;
+    char buffer[kReadChunk];
+    for (int got = 0; (got = _read(file, buffer, sizeof(buffer))) > 0;) {
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+    _close(file);
+    return text;
+  }
+
+  // Restores the stream and returns what was captured.
   std::string Take() {
-    std::string captured;
-    if (saved_ < 0) return captured;
-    std::fflush(stderr);
-    _dup2(saved_, kStderr);  // Closes the last write end, so the reads below reach the end.
-    _close(saved_);
-    saved_ = -1;
-    char buffer[kPipeBytes];
-    for (int got = 0; (got = _read(pipe_[0], buffer, kPipeBytes)) > 0;)
-      captured.append(buffer, static_cast<std::size_t>(got));
-    _close(pipe_[0]);
-    return captured;
+    Restore();
+    return Text();
+  }
+
+  bool Contains(std::string_view needle) const { return Text().find(needle) != std::string::npos; }
+
+  // Lines from other threads arrive later than the call that caused them.
+  bool WaitFor(std::string_view needle, std::int64_t limitMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!Contains(needle)) {
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    return true;
   }
 
  private:
+  void Restore() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    _dup2(saved_, kStderr);
+    _close(saved_);
+    saved_ = -1;
+  }
+
   static constexpr int kStderr = 2;
-  static constexpr unsigned kPipeBytes = 4096;
-  int pipe_[2] = {-1, -1};
+  static constexpr std::size_t kReadChunk = 4096;
+  static constexpr int kPollMs = 5;
+
+  std::wstring path_;
   int saved_ = -1;
 };
 

@@ -12,12 +12,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "orvane_native/stderr_capture_test_util.h"
 #include "runner/input_observer.h"
 #include "runner/message_loop.h"
 #include "runner/plugin_host.h"
-#include "tests/plugin/log_capture.h"
 
 namespace orvane::plugin_test {
 
@@ -83,6 +84,11 @@ inline EncodableValue Args(
   return EncodableValue(EncodableMap(entries));
 }
 
+// A map with the one argument.
+inline EncodableValue Arg(const char* key, EncodableValue value) {
+  return Args({{EncodableValue(key), std::move(value)}});
+}
+
 class PluginTest : public ::testing::Test {
  protected:
   void StartHost(ViewMode mode = ViewMode::WithView) {
@@ -101,10 +107,17 @@ class PluginTest : public ::testing::Test {
 
   HWND TopLevel() { return host_->window()->window(); }
 
+  void Connect() {
+    ASSERT_EQ(Call("setPeerConnected", Arg("connected", true)).kind, MethodReply::Kind::Success);
+  }
+  void Inject(const std::string& frame) {
+    ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).bytes, SuccessNullEnvelope());
+  }
+
   // Plugin teardown first, while the log is still captured.
   void TearDown() override { host_.reset(); }
 
-  LogCapture log_;
+  orvane_native::StderrCapture log_;
   std::unique_ptr<runner::PluginHost> host_;
 };
 

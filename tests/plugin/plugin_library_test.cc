@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <type_traits>
@@ -24,11 +24,6 @@ const IMAGE_NT_HEADERS64* NtHeaders(HMODULE module) {
   if (dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
   return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 bool IsSystemDll(const std::string& name) {
@@ -80,8 +75,8 @@ TEST_F(PluginLibraryTest, ImportsOnlySystemLibrariesAndTheEmbedder) {
   for (const auto* entry =
            reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(At(directory.VirtualAddress));
        entry->Name != 0; ++entry) {
-    const std::string name = Lower(reinterpret_cast<const char*>(At(entry->Name)));
-    if (name == "flutter_windows.dll") {
+    const std::string name = reinterpret_cast<const char*>(At(entry->Name));
+    if (_stricmp(name.c_str(), "flutter_windows.dll") == 0) {
       importsEmbedder = true;
       continue;
     }

@@ -42,29 +42,15 @@ class PluginWindowTest : public PluginTest {
  protected:
   // Links up and presses A, so that a release has something to let go of.
   void HoldKeyA() {
-    ASSERT_EQ(Call("setPeerConnected", Args({{EncodableValue("connected"), true}})).kind,
-              Kind::Success);
-    ASSERT_EQ(Call("injectInput", Args({{EncodableValue("json"),
-                                         EncodableValue(win::test::keyDown(win::test::kUsageA))}}))
-                  .kind,
-              Kind::Success);
+    Connect();
+    Inject(win::test::keyDown(win::test::kUsageA));
   }
 };
-
-TEST_F(PluginWindowTest, SetAlwaysOnTop_TogglesTheTopLevelWindowsTopmostStyle) {
-  StartHost();
-  ASSERT_FALSE(IsTopmost(TopLevel()));
-  for (const bool onTop : {true, false, true}) {
-    EXPECT_EQ(Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), onTop}})).bytes,
-              SuccessNullEnvelope());
-    EXPECT_EQ(IsTopmost(TopLevel()), onTop);
-  }
-}
 
 TEST_F(PluginWindowTest, WithoutAView_SetAlwaysOnTopIsUnavailableAndQuitEndsTheLoop) {
   StartHost(ViewMode::WithoutView);
   EXPECT_EQ(
-      Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), true}})).bytes,
+      Call("setAlwaysOnTop", Arg("onTop", true)).bytes,
       ErrorEnvelope("window_unavailable", "SetWindowPos on the runner's top-level window failed",
                     kInvalidWindowHandle));
 
@@ -108,9 +94,7 @@ TEST_F(PluginWindowTest, EndSession_ReleasesOnlyWhenTheSessionReallyEnds) {
   HoldKeyA();
   // wParam 0: the shutdown was cancelled.
   SendMessageW(TopLevel(), WM_ENDSESSION, FALSE, 0);
-  ASSERT_TRUE(
-      host_->Call("releaseHeldInput", Args({{EncodableValue("reason"), EncodableValue("probe")}}))
-          .kind == Kind::Success);
+  ASSERT_EQ(Call("releaseHeldInput", Arg("reason", EncodableValue("probe"))).kind, Kind::Success);
   ASSERT_TRUE(log_.WaitFor("(probe)", kLogWaitMs));
   EXPECT_FALSE(log_.Contains("appTerminating"));
 
@@ -153,7 +137,9 @@ TEST_F(PluginWindowTest, RegistrarDestruction_TearsThePluginDownWithinItsBounds)
   EXPECT_EQ(runner::PumpMessages(kQuitPumpMs).end, PumpEnd::Quit);
 }
 
-TEST_F(PluginWindowTest, TwoEnginesInOneProcess_EachPluginGetsItsOwnDispatcherWindow) {
+// A second engine in the process gets a plugin and dispatcher window of its own: the window class
+// the first plugin registered serves it too.
+TEST_F(PluginWindowTest, SetAlwaysOnTop_TogglesTheTopLevelWindowAlsoWithASecondEngine) {
   StartHost();
   std::string error;
   const std::unique_ptr<runner::PluginHost> second =
@@ -161,11 +147,12 @@ TEST_F(PluginWindowTest, TwoEnginesInOneProcess_EachPluginGetsItsOwnDispatcherWi
   ASSERT_TRUE(second) << error;
   ASSERT_TRUE(second->LoadPlugin(&error)) << error;
 
-  EXPECT_EQ(Call("getPermissions").kind, Kind::Success);
-  EXPECT_EQ(second->Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), true}})).errorCode,
-            "window_unavailable");
-  EXPECT_EQ(Call("setAlwaysOnTop", Args({{EncodableValue("onTop"), true}})).kind, Kind::Success);
-  // The window class registered by the first plugin serves the second.
+  ASSERT_FALSE(IsTopmost(TopLevel()));
+  for (const bool onTop : {true, false, true}) {
+    EXPECT_EQ(Call("setAlwaysOnTop", Arg("onTop", onTop)).bytes, SuccessNullEnvelope());
+    EXPECT_EQ(IsTopmost(TopLevel()), onTop);
+  }
+  EXPECT_EQ(second->Call("setAlwaysOnTop", Arg("onTop", true)).errorCode, "window_unavailable");
   EXPECT_FALSE(log_.Contains("FATAL"));
 }
 
