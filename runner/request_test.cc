@@ -56,17 +56,9 @@ TEST(ParseRequestLine, OtherKinds) {
   EXPECT_EQ(parsed.request.bytes, (std::vector<uint8_t>{0x00, 0xFF}));
   EXPECT_EQ(parsed.request.channel, "c");
 
-  parsed = ParseRequestLine(R"({"cancel": true})");
-  EXPECT_EQ(parsed.request.channel, "orvane_native/events");
-  EXPECT_EQ(parsed.request.method, "cancel");
-
   parsed = ParseRequestLine(R"({"sleep_ms": 60000})");
   EXPECT_EQ(parsed.request.kind, RequestKind::Sleep);
   EXPECT_EQ(parsed.request.sleepMs, kMaxSleepMs);
-
-  parsed = ParseRequestLine(R"({"window": "endsession"})");
-  EXPECT_EQ(parsed.request.kind, RequestKind::Window);
-  EXPECT_EQ(parsed.request.windowMessage, WindowMessage::EndSession);
 
   for (const char* skipped : {"", "   \r", "# a comment", "  # {\"call\": 1}"}) {
     EXPECT_EQ(ParseRequestLine(skipped).outcome, ParseOutcome::Skip) << skipped;
@@ -74,7 +66,9 @@ TEST(ParseRequestLine, OtherKinds) {
 }
 
 TEST(ParseRequestLine, MalformedLinesAreRefusedWithAReason) {
-  const std::string deep = std::string(100, '[') + std::string(100, ']');
+  // Deep enough to exhaust the stack of a parser that recursed before refusing.
+  constexpr size_t kDepth = 200000;
+  const std::string deep = std::string(kDepth, '[') + std::string(kDepth, ']');
   const struct {
     std::string line;
     const char* reason;
@@ -102,16 +96,9 @@ TEST(ParseRequestLine, MalformedLinesAreRefusedWithAReason) {
   };
   for (const auto& c : cases) {
     const ParsedLine parsed = ParseRequestLine(c.line);
-    EXPECT_EQ(parsed.outcome, ParseOutcome::Bad) << c.line;
-    EXPECT_EQ(parsed.reason, c.reason) << c.line;
+    EXPECT_EQ(parsed.outcome, ParseOutcome::Bad) << c.line.substr(0, 40);
+    EXPECT_EQ(parsed.reason, c.reason) << c.line.substr(0, 40);
   }
-}
-
-TEST(ParseRequestLine, VeryDeepNestingIsRefusedWithoutExhaustingTheStack) {
-  constexpr size_t kDepth = 200000;
-  const std::string line =
-      R"({"frame": )" + std::string(kDepth, '[') + std::string(kDepth, ']') + "}";
-  EXPECT_EQ(ParseRequestLine(line).outcome, ParseOutcome::Bad);
 }
 
 }  // namespace
