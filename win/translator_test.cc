@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace orvane::win {
@@ -115,18 +116,12 @@ TEST(TranslateMessage, GeometryFailureNeverLosesARelease) {
   EXPECT_EQ(flagsOf(clamped), std::vector<std::uint32_t>{0xC001});
 }
 
-struct WheelEvent {
-  std::int32_t delta;
-  std::uint32_t flags;
-};
-
 TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
+  // Each step: the wheel message, the (delta, flags) events it sends and the remainders after.
   struct Step {
-    double dx;
-    double dy;
-    std::vector<WheelEvent> events;
-    double remainderX;
-    double remainderY;
+    double dx, dy;
+    std::vector<std::pair<std::int32_t, std::uint32_t>> events;
+    double remainderX, remainderY;
   };
   struct Sequence {
     const char* name;
@@ -149,9 +144,9 @@ TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
       const InjectBatch batch = translate(wheel(step.dx, step.dy));
       ASSERT_EQ(batch.events.size(), step.events.size()) << sequence.name;
       for (std::size_t i = 0; i < step.events.size(); ++i) {
-        EXPECT_EQ(static_cast<std::int32_t>(batch.events[i].mouseData), step.events[i].delta)
+        EXPECT_EQ(static_cast<std::int32_t>(batch.events[i].mouseData), step.events[i].first)
             << sequence.name;
-        EXPECT_EQ(batch.events[i].flags, step.events[i].flags) << sequence.name;
+        EXPECT_EQ(batch.events[i].flags, step.events[i].second) << sequence.name;
         EXPECT_EQ(batch.events[i].dx, 0);
       }
       EXPECT_EQ(translate.held.wheelRemainderX, step.remainderX) << sequence.name;
