@@ -15,15 +15,9 @@ namespace flutter::testing {
 
 class FakeBinaryMessenger : public BinaryMessenger {
  public:
-  struct SentMessage {
+  // A sent message, or a reply to a delivered one; an empty message has nullData set.
+  struct Message {
     std::string channel;
-    std::vector<uint8_t> bytes;
-    bool nullData;
-  };
-
-  // One reply per delivered message, in the order the replies arrive; an empty reply has
-  // nullData set.
-  struct Reply {
     std::vector<uint8_t> bytes;
     bool nullData;
   };
@@ -47,14 +41,15 @@ class FakeBinaryMessenger : public BinaryMessenger {
     if (found == handlers.end()) {
       return false;
     }
-    found->second(message.data(), message.size(), [this](const uint8_t* reply, size_t size) {
-      replies.push_back({Bytes(reply, size), reply == nullptr});
-    });
+    found->second(message.data(), message.size(),
+                  [this, channel](const uint8_t* reply, size_t size) {
+                    replies.push_back({channel, Bytes(reply, size), reply == nullptr});
+                  });
     return true;
   }
 
-  mutable std::vector<SentMessage> sent;
-  std::vector<Reply> replies;
+  mutable std::vector<Message> sent;
+  std::vector<Message> replies;  // one per delivered message, in the order they arrive
   std::map<std::string, BinaryMessageHandler> handlers;
 
  private:
