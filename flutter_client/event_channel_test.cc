@@ -97,7 +97,7 @@ TEST(EventChannelTest, FollowsTheListenCancelTable) {
       {"failed cancel still stops", "listen cancel cancel", "listen cancel", "ok cancel-error idle",
        "cancel", ""},
       {"failed implicit cancel", "listen listen", "listen cancel(none) listen", "ok ok", "cancel",
-       "Failed to cancel existing stream: no, cancel, " + NullAddress() + "\n"},
+       "Failed to cancel existing stream: no, cancel, " + NullAddress()},
       {"other methods change nothing", "Listen cancel", "", "none idle", "", ""},
   };
   const EncodableValue arguments("args");

@@ -107,7 +107,7 @@ class EventChannel {
         if (error) {
           std::cerr << "Failed to cancel existing stream: " << error->error_code << ", "
                     << error->error_message << ", "
-                    << static_cast<const void*>(error->error_details.get()) << '\n';
+                    << static_cast<const void*>(error->error_details.get());
         }
       }
       // Stays set even when listen fails, so a later "cancel" still reaches the handler.
