@@ -40,10 +40,11 @@ typedef void (*OrvaneEmbedderBytesSink)(const uint8_t* data, size_t size, void* 
 typedef void (*OrvaneEmbedderSentSink)(const char* channel, const uint8_t* data, size_t size,
                                        uint64_t reply_id, void* context);
 
-/* Engine lifetime. Shutdown destroys the live registrars (newest first, calling their destruction
- * handlers), answers unanswered sends-with-reply with an empty reply, and makes the messenger
- * unavailable, waiting for any holder of the messenger lock. Destroy shuts down when that has not
- * happened and frees the engine; the messenger handle lives on until its last Release. */
+/* Engine lifetime. Shutdown answers unanswered sends-with-reply with an empty reply while the
+ * plugins are still alive, then destroys the live registrars (newest first, calling their
+ * destruction handlers) and makes the messenger unavailable, waiting for any holder of the
+ * messenger lock. Destroy shuts down when that has not happened and frees the engine; the
+ * messenger handle lives on until its last Release. */
 FLUTTER_DESKTOP_EXPORT OrvaneEmbedderEngine* OrvaneEmbedderEngineCreate(void);
 FLUTTER_DESKTOP_EXPORT void OrvaneEmbedderEngineShutdown(OrvaneEmbedderEngine* engine);
 FLUTTER_DESKTOP_EXPORT void OrvaneEmbedderEngineDestroy(OrvaneEmbedderEngine* engine);
