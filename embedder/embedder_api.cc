@@ -3,8 +3,6 @@
 #include "engine.h"
 #include "flutter/flutter_desktop_embedder.h"
 
-using orvane::embedder::Engine;
-
 extern "C" {
 
 FlutterDesktopMessengerRef FlutterDesktopPluginRegistrarGetMessenger(
