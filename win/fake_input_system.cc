@@ -29,7 +29,7 @@ class FakeInputSystem : public InputSystem {
   std::int16_t getAsyncKeyState(std::int32_t virtualKey) override {
     const std::lock_guard<std::mutex> lock(input_->mutex_);
     const auto index = static_cast<std::size_t>(virtualKey);
-    return index < input_->keyStates_.size() ? input_->keyStates_[index] : 0;
+    return index < input_->keyStates_.size() ? input_->keyStates_[index] : std::int16_t{0};
   }
 
   bool getPhysicalCursorPos(CursorPoint& point) override { return input_->readCursor(point); }
