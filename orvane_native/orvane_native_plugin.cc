@@ -53,8 +53,6 @@ void OrvaneNativePlugin::RegisterWithRegistrar(flutter::PluginRegistrarWindows* 
 OrvaneNativePlugin::OrvaneNativePlugin(flutter::PluginRegistrarWindows* registrar)
     : registrar_(registrar),
       windowProcDelegateId_(kNoDelegate),
-      dispatcher_(),
-      eventSink_(nullptr),
       injector_(std::make_unique<orvane::win::InputInjector>(
           [](const std::string& line) { Log(line); }, orvane::win::makePlatformInputSystem())) {
   windowProcDelegateId_ = registrar_->RegisterTopLevelWindowProcDelegate(
