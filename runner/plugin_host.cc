@@ -37,6 +37,8 @@ bool LoadAndRegisterPlugin(const std::wstring& path, FlutterDesktopPluginRegistr
   const FARPROC address = GetProcAddress(library, kPluginRegisterExport);
   if (address == nullptr) {
     if (error != nullptr) *error = Win32Failure("GetProcAddress", GetLastError());
+    // Nothing of the library is in use yet, so it can go again.
+    FreeLibrary(library);
     return false;
   }
   // GetProcAddress returns a generic function pointer; the export's own type is restored here.
