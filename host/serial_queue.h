@@ -1,6 +1,7 @@
 // A task queue served by exactly one worker thread of its own: everything posted to it runs on
 // that thread, one task at a time, so state touched only by its tasks needs no lock.
-#pragma once
+#ifndef HOST_SERIAL_QUEUE_H_
+#define HOST_SERIAL_QUEUE_H_
 
 #include <cstdint>
 #include <functional>
@@ -74,3 +75,5 @@ class SerialQueue {
 };
 
 }  // namespace orvane::host
+
+#endif  // HOST_SERIAL_QUEUE_H_

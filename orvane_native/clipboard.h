@@ -1,6 +1,7 @@
 // The clipboard bridge: a change counter, and Unicode text read and written with respect for
 // content its owner marked as private.
-#pragma once
+#ifndef ORVANE_NATIVE_CLIPBOARD_H_
+#define ORVANE_NATIVE_CLIPBOARD_H_
 
 #include <windows.h>
 
@@ -44,3 +45,5 @@ ClipboardReadResult ClipboardRead(HWND ownerWindow);
 std::optional<ServiceError> ClipboardWrite(HWND ownerWindow, std::string_view text);
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_CLIPBOARD_H_

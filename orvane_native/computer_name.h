@@ -1,5 +1,6 @@
 // The computer's name as the Dart side sees it: the physical DNS host name.
-#pragma once
+#ifndef ORVANE_NATIVE_COMPUTER_NAME_H_
+#define ORVANE_NATIVE_COMPUTER_NAME_H_
 
 #include <cstdint>
 #include <optional>
@@ -13,3 +14,5 @@ namespace orvane_native {
 std::optional<std::string> ReadComputerName(std::uint32_t* win32Error);
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_COMPUTER_NAME_H_

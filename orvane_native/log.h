@@ -1,6 +1,7 @@
 // The plugin's diagnostic log: one line per call to the debugger output and the standard error
 // stream.
-#pragma once
+#ifndef ORVANE_NATIVE_LOG_H_
+#define ORVANE_NATIVE_LOG_H_
 
 #include <string>
 #include <string_view>
@@ -24,3 +25,5 @@ std::string LogLine(std::string_view message);
 void Log(const std::string& message);
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_LOG_H_

@@ -1,5 +1,6 @@
 // Reading a method call's named arguments: only from a map, only with the exact value type.
-#pragma once
+#ifndef ORVANE_NATIVE_METHOD_ARGUMENTS_H_
+#define ORVANE_NATIVE_METHOD_ARGUMENTS_H_
 
 #include <optional>
 #include <string>
@@ -23,3 +24,5 @@ std::optional<bool> ReadBoolArgument(const flutter::EncodableValue* arguments,
                                      std::string_view key);
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_METHOD_ARGUMENTS_H_

@@ -1,6 +1,7 @@
 // The method surface's names and fixed texts: the fourteen methods in the order a call's name is
 // tested, their argument keys, and the error codes and messages of their replies.
-#pragma once
+#ifndef ORVANE_NATIVE_METHOD_TABLE_H_
+#define ORVANE_NATIVE_METHOD_TABLE_H_
 
 #include <optional>
 #include <string_view>
@@ -66,3 +67,5 @@ inline constexpr std::string_view kWindowUnavailableMessage =
     "SetWindowPos on the runner's top-level window failed";
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_METHOD_TABLE_H_

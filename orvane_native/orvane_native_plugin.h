@@ -1,7 +1,8 @@
 // OrvaneNativePlugin: the root of everything native. Owns the platform-thread dispatcher, the
 // event sink of the current listener and the input injector; answers the method channel; releases
 // held input when the runner's window closes.
-#pragma once
+#ifndef ORVANE_NATIVE_ORVANE_NATIVE_PLUGIN_H_
+#define ORVANE_NATIVE_ORVANE_NATIVE_PLUGIN_H_
 
 #include <windows.h>
 
@@ -81,3 +82,5 @@ class OrvaneNativePlugin : public flutter::Plugin {
 };
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_ORVANE_NATIVE_PLUGIN_H_

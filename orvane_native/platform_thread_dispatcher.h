@@ -1,6 +1,7 @@
 // The road from any thread to the platform thread: a hidden message-only window that runs queued
 // tasks, in order, whenever it receives its wake message.
-#pragma once
+#ifndef ORVANE_NATIVE_PLATFORM_THREAD_DISPATCHER_H_
+#define ORVANE_NATIVE_PLATFORM_THREAD_DISPATCHER_H_
 
 #include <windows.h>
 
@@ -64,3 +65,5 @@ class PlatformThreadDispatcher {
 };
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_PLATFORM_THREAD_DISPATCHER_H_

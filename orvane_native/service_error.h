@@ -1,5 +1,6 @@
 // How a host service reports a failure that the method surface answers with an error reply.
-#pragma once
+#ifndef ORVANE_NATIVE_SERVICE_ERROR_H_
+#define ORVANE_NATIVE_SERVICE_ERROR_H_
 
 #include <cstdint>
 #include <optional>
@@ -17,3 +18,5 @@ struct ServiceError {
 };
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_SERVICE_ERROR_H_

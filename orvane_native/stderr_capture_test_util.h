@@ -2,7 +2,8 @@
 // pointing file descriptor 2 at a temporary file. A plugin DLL with a C++ runtime of its own shares
 // msvcrt's stderr and descriptor 2 with the test executable, so lines written from any thread of
 // either are caught; a file, unlike a pipe, never blocks a writer however much is logged.
-#pragma once
+#ifndef ORVANE_NATIVE_STDERR_CAPTURE_TEST_UTIL_H_
+#define ORVANE_NATIVE_STDERR_CAPTURE_TEST_UTIL_H_
 
 #include <fcntl.h>
 #include <io.h>
@@ -96,3 +97,5 @@ class StderrCapture {
 };
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_STDERR_CAPTURE_TEST_UTIL_H_

@@ -1,5 +1,6 @@
 // Text conversion between UTF-8, the channel's encoding, and UTF-16, the encoding of Win32.
-#pragma once
+#ifndef ORVANE_NATIVE_UTF_CONVERSION_H_
+#define ORVANE_NATIVE_UTF_CONVERSION_H_
 
 #include <string>
 #include <string_view>
@@ -14,3 +15,5 @@ std::string Utf8FromUtf16(std::wstring_view utf16);
 std::wstring Utf16FromUtf8(std::string_view utf8);
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_UTF_CONVERSION_H_

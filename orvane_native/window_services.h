@@ -1,5 +1,6 @@
 // The runner's top-level window: finding it, asking it to close, keeping it on top.
-#pragma once
+#ifndef ORVANE_NATIVE_WINDOW_SERVICES_H_
+#define ORVANE_NATIVE_WINDOW_SERVICES_H_
 
 #include <windows.h>
 
@@ -25,3 +26,5 @@ void RequestQuit(HWND topLevelWindow);
 bool SetTopmost(HWND topLevelWindow, bool onTop, std::uint32_t* win32Error);
 
 }  // namespace orvane_native
+
+#endif  // ORVANE_NATIVE_WINDOW_SERVICES_H_

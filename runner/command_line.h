@@ -1,5 +1,6 @@
 // The command line of orvane-host: a command (replay FILE, serve) and its options.
-#pragma once
+#ifndef RUNNER_COMMAND_LINE_H_
+#define RUNNER_COMMAND_LINE_H_
 
 #include <string>
 
@@ -22,3 +23,5 @@ bool ParseCommandLine(int argc, const char* const* argv, HostOptions& options, s
 const char* UsageText();
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_COMMAND_LINE_H_

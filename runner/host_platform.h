@@ -1,6 +1,7 @@
 // The runner around the plugin for orvane-host: the stand-in engine, the top-level window with
 // its view, the plugin loaded through its export, and the hook observer of injected input.
-#pragma once
+#ifndef RUNNER_HOST_PLATFORM_H_
+#define RUNNER_HOST_PLATFORM_H_
 
 #include <memory>
 #include <string>
@@ -47,3 +48,5 @@ class HostPlatform : public SessionPlatform {
 };
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_HOST_PLATFORM_H_

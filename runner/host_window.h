@@ -1,6 +1,7 @@
 // The runner's windows: a top-level window holding a child view window. Every message of the
 // top-level window goes through the engine's top-level delegates before the window handles it.
-#pragma once
+#ifndef RUNNER_HOST_WINDOW_H_
+#define RUNNER_HOST_WINDOW_H_
 
 #include <windows.h>
 
@@ -88,3 +89,5 @@ class HostWindow {
 };
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_HOST_WINDOW_H_

@@ -1,6 +1,7 @@
 // Observes the keyboard and mouse input that actually reaches the system, through low-level
 // hooks on a thread of the observer's own, and records every event for tools and tests.
-#pragma once
+#ifndef RUNNER_INPUT_OBSERVER_H_
+#define RUNNER_INPUT_OBSERVER_H_
 
 #include <condition_variable>
 #include <cstddef>
@@ -94,3 +95,5 @@ class InputObserver {
 };
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_INPUT_OBSERVER_H_

@@ -1,6 +1,7 @@
 // Conversion between the JSON of session files and the values exchanged with the Dart side, and
 // the one-line JSON text the runner prints.
-#pragma once
+#ifndef RUNNER_JSON_VALUE_H_
+#define RUNNER_JSON_VALUE_H_
 
 #include <nlohmann/json.hpp>
 #include <string>
@@ -33,3 +34,5 @@ std::string ToLine(const Json& json);
 std::string ToHex(const uint8_t* data, size_t size);
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_JSON_VALUE_H_

@@ -1,6 +1,7 @@
 // The runner's message loop: pumps the calling thread's messages for a while, until a condition
 // holds or until WM_QUIT.
-#pragma once
+#ifndef RUNNER_MESSAGE_LOOP_H_
+#define RUNNER_MESSAGE_LOOP_H_
 
 #include <cstdint>
 #include <functional>
@@ -27,3 +28,5 @@ struct PumpResult {
 PumpResult PumpMessages(std::int64_t limitMs, const std::function<bool()>& done = {});
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_MESSAGE_LOOP_H_

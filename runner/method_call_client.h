@@ -1,6 +1,7 @@
 // The Dart side of a method channel, played by a host: encodes calls with the standard method
 // codec, delivers them through the stand-in engine and decodes the reply envelopes.
-#pragma once
+#ifndef RUNNER_METHOD_CALL_CLIENT_H_
+#define RUNNER_METHOD_CALL_CLIENT_H_
 
 #include <cstdint>
 #include <string>
@@ -68,3 +69,5 @@ class MethodCallClient {
 };
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_METHOD_CALL_CLIENT_H_

@@ -1,6 +1,7 @@
 // The lines orvane-host prints on standard output: replies, refusals of request lines, trace
 // lines of observed input. Each is one line of JSON without the line feed.
-#pragma once
+#ifndef RUNNER_OUTPUT_FORMAT_H_
+#define RUNNER_OUTPUT_FORMAT_H_
 
 #include <string>
 #include <string_view>
@@ -38,3 +39,5 @@ std::string TraceLine(const ObservedEvent& event);
 const char* EventName(ObservedKind kind);
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_OUTPUT_FORMAT_H_

@@ -1,6 +1,7 @@
 // What a runner does around the plugin: the stand-in engine, the windows, a registrar with or
 // without a view, and the plugin library loaded and registered through its export.
-#pragma once
+#ifndef RUNNER_PLUGIN_HOST_H_
+#define RUNNER_PLUGIN_HOST_H_
 
 #include <windows.h>
 
@@ -92,3 +93,5 @@ class PluginHost {
 };
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_PLUGIN_HOST_H_

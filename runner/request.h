@@ -1,6 +1,7 @@
 // Parsing of one request line of a session: a method call, an input frame, raw bytes, an event
 // channel listen or cancel, a pause, or a message to the runner's window.
-#pragma once
+#ifndef RUNNER_REQUEST_H_
+#define RUNNER_REQUEST_H_
 
 #include <cstdint>
 #include <string>
@@ -52,3 +53,5 @@ struct ParsedLine {
 ParsedLine ParseRequestLine(std::string_view line);
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_REQUEST_H_

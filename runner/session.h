@@ -1,6 +1,7 @@
 // The session driver: plays the Dart side from request lines, prints one reply line per request,
 // the trace of observed input, and at the end of a replay a summary line.
-#pragma once
+#ifndef RUNNER_SESSION_H_
+#define RUNNER_SESSION_H_
 
 #include <cstdint>
 #include <functional>
@@ -57,3 +58,5 @@ int RunSession(std::istream& in, std::ostream& out, SessionPlatform& platform,
                const SessionOptions& options);
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_SESSION_H_

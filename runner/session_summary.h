@@ -1,6 +1,7 @@
 // Counts what happened in one session and keeps what the controller held down, from the input the
 // hooks observed, so the end of a session can say whether anything was left pressed.
-#pragma once
+#ifndef RUNNER_SESSION_SUMMARY_H_
+#define RUNNER_SESSION_SUMMARY_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -49,3 +50,5 @@ class SessionSummary {
 };
 
 }  // namespace orvane::runner
+
+#endif  // RUNNER_SESSION_SUMMARY_H_

@@ -1,6 +1,7 @@
 // Test fixture: a host that does what a runner does (windows, stand-in engine, registrar) with the
 // real plugin DLL registered through its export, plus the reply envelopes as the wire spells them.
-#pragma once
+#ifndef TESTS_PLUGIN_PLUGIN_FIXTURE_H_
+#define TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -122,3 +123,5 @@ class PluginTest : public ::testing::Test {
 };
 
 }  // namespace orvane::plugin_test
+
+#endif  // TESTS_PLUGIN_PLUGIN_FIXTURE_H_

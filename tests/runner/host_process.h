@@ -1,6 +1,7 @@
 // Runs orvane-host as a separate process with a given standard input, collecting its standard
 // output and standard error apart.
-#pragma once
+#ifndef TESTS_RUNNER_HOST_PROCESS_H_
+#define TESTS_RUNNER_HOST_PROCESS_H_
 
 #include <cstdint>
 #include <string>
@@ -21,3 +22,5 @@ HostRun RunHost(const std::vector<std::string>& args, const std::string& input,
                 std::uint32_t limitMs);
 
 }  // namespace orvane::runner::testing
+
+#endif  // TESTS_RUNNER_HOST_PROCESS_H_
