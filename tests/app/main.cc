@@ -79,14 +79,11 @@ int Run(HWND view) {
     return Fail("no reply to getPermissions");
   }
   if (*reply != GrantedReply()) {
-    std::string hex;
+    std::fprintf(stderr, "orvane_native_app: reply:");
     for (const uint8_t byte : *reply) {
-      char digits[4];
-      std::snprintf(digits, sizeof digits, " %02x", byte);
-      hex += digits;
+      std::fprintf(stderr, " %02x", static_cast<unsigned>(byte));
     }
-    std::fprintf(stderr, "orvane_native_app: reply:%s\n", hex.c_str());
-    return Fail("getPermissions answered something else");
+    return Fail("\ngetPermissions answered something else");
   }
   // Destroys the registrar, which tears the plugin down, as closing the application does.
   engine.Shutdown();
