@@ -2,7 +2,9 @@
 #ifndef ORVANE_NATIVE_INCLUDE_ORVANE_NATIVE_ORVANE_NATIVE_PLUGIN_C_API_H_
 #define ORVANE_NATIVE_INCLUDE_ORVANE_NATIVE_ORVANE_NATIVE_PLUGIN_C_API_H_
 
-#include "flutter/flutter_desktop_embedder.h"
+/* Only the registrar handle, declared as the embedder declares it: an application's registrant
+ * includes this header beside the embedder's own headers, so it must define nothing else. */
+typedef struct FlutterDesktopPluginRegistrar* FlutterDesktopPluginRegistrarRef;
 
 /* The library defines FLUTTER_PLUGIN_IMPL privately while it is built. */
 #if defined(FLUTTER_PLUGIN_IMPL)
