@@ -57,8 +57,9 @@ void BM_Translate(benchmark::State& state, WireMessage first, WireMessage second
     benchmark::DoNotOptimize(a);
     benchmark::DoNotOptimize(b);
   }
-  state.counters["allocs_per_msg"] = benchmark::Counter(
-      static_cast<double>(inputBenchAllocations() - before) / (2.0 * state.iterations()));
+  state.counters["allocs_per_msg"] =
+      benchmark::Counter(static_cast<double>(inputBenchAllocations() - before) /
+                         (2.0 * static_cast<double>(state.iterations())));
 }
 
 WireMessage withKind(WireMessage message, WireKind kind) {

@@ -43,7 +43,8 @@ TEST(HeldInput, ButtonsAndKeysAreHeldOnce) {
 TEST(HeldInput, IsModifierScanIsExactlyTheEightModifiers) {
   std::vector<std::uint16_t> modifiers;
   for (std::uint32_t scanId = 0; scanId <= 0xFFFF; ++scanId) {
-    if (isModifierScan(static_cast<std::uint16_t>(scanId))) modifiers.push_back(scanId);
+    if (isModifierScan(static_cast<std::uint16_t>(scanId)))
+      modifiers.push_back(static_cast<std::uint16_t>(scanId));
   }
   EXPECT_EQ(modifiers, (std::vector<std::uint16_t>{0x001D, 0x002A, 0x0036, 0x0038, 0xE01D, 0xE038,
                                                    0xE05B, 0xE05C}));

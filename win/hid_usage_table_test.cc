@@ -127,7 +127,7 @@ TEST(HidUsageTable, ReservedChordsUnderEveryModifierCombination) {
     ASSERT_EQ(state.ctrl, ctrl);
     ASSERT_EQ(state.alt, alt);
     ASSERT_EQ(state.win, win);
-    for (const std::uint16_t del : {0x4C, 0x63}) {
+    for (const std::uint32_t del : {0x4CU, 0x63U}) {
       EXPECT_EQ(lookupKeyDown(usage(del), state).reject,
                 ctrl && alt ? InjectReject::CtrlAltDel : InjectReject::None)
           << mask;

@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         SessionCase{
             "held", {}, {"[orvane_native] input: releasing held input (destructor): 3 event(s)"}},
         SessionCase{"no_view", {"--no-view"}, {}}),
-    [](const ::testing::TestParamInfo<SessionCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<SessionCase>& p) { return std::string(p.param.name); });
 
 TEST(HostRequestLines, HostileLinesAreRefusedAndTheSessionGoesOn) {
   const std::string deep(100000, '[');
