@@ -1,0 +1,58 @@
+# Applications build plugins with exceptions off (_HAS_EXCEPTIONS=0), so every source that goes
+# into the DLL must also compile with -fno-exceptions. Compile-only, part of the default build: one
+# object library per target whose code is in the DLL (the DLL and the static libraries it links,
+# found by walking its link libraries), each with that target's own sources, include directories,
+# definitions and options. Not the embedder's DLL, nor imported or header-only libraries.
+function(orvane_add_noexcept_check check dll)
+  add_custom_target(${check} ALL)
+  set(pending ${dll})
+  set(seen "")
+  while(pending)
+    list(POP_FRONT pending tgt)
+    get_target_property(aliased ${tgt} ALIASED_TARGET)
+    if(aliased)
+      set(tgt ${aliased})
+    endif()
+    get_target_property(type ${tgt} TYPE)
+    get_target_property(imported ${tgt} IMPORTED)
+    if(tgt IN_LIST seen OR imported)
+      continue()
+    endif()
+    list(APPEND seen ${tgt})
+    if(NOT (type STREQUAL "STATIC_LIBRARY" OR tgt STREQUAL dll))
+      continue()
+    endif()
+    # Link libraries that are targets here; the rest (system libraries, and Threads::Threads, which
+    # is not visible in this folder) add nothing to the compile.
+    get_target_property(links ${tgt} LINK_LIBRARIES)
+    set(deps "")
+    foreach(lib IN LISTS links)
+      if(TARGET ${lib})
+        list(APPEND deps ${lib})
+      endif()
+    endforeach()
+    list(APPEND pending ${deps})
+
+    get_target_property(dir ${tgt} SOURCE_DIR)
+    get_target_property(listed ${tgt} SOURCES)
+    set(sources "")
+    foreach(src IN LISTS listed)
+      if(src MATCHES "\\.cc$")
+        cmake_path(ABSOLUTE_PATH src BASE_DIRECTORY "${dir}")
+        list(APPEND sources "${src}")
+      endif()
+    endforeach()
+    add_library(${tgt}_noexcept_check OBJECT ${sources})
+    # The target's own settings, and its link libraries for theirs (which keeps SYSTEM includes).
+    foreach(prop INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS CXX_VISIBILITY_PRESET
+                 VISIBILITY_INLINES_HIDDEN)
+      get_target_property(value ${tgt} ${prop})
+      if(value)
+        set_property(TARGET ${tgt}_noexcept_check PROPERTY ${prop} "${value}")
+      endif()
+    endforeach()
+    target_link_libraries(${tgt}_noexcept_check PRIVATE ${deps})
+    target_compile_options(${tgt}_noexcept_check PRIVATE -fno-exceptions)
+    add_dependencies(${check} ${tgt}_noexcept_check)
+  endwhile()
+endfunction()
