@@ -9,25 +9,18 @@
 namespace orvane::win {
 namespace {
 
-TEST(HeldInput, ButtonsAndKeysAreHeldOnce) {
+// The translator's tests walk pressing and releasing; these are the cases it cannot show.
+TEST(HeldInput, OutOfRangeButtonsAndRepeatedPresses) {
   HeldInput held;
-  EXPECT_TRUE(held.pressButton(1));
-  EXPECT_FALSE(held.pressButton(1));
   for (const std::int32_t bad : {-1, 3, 32}) {
     EXPECT_FALSE(held.pressButton(bad) || held.isButtonHeld(bad) || held.releaseButton(bad));
   }
-  EXPECT_EQ(held.heldButtons, 0x2U);
-  EXPECT_TRUE(held.releaseButton(1));
-  EXPECT_FALSE(held.releaseButton(1));
   EXPECT_FALSE(held.anyHeld());
-
-  for (const std::uint16_t scanId : {0xE048, 0x001E, 0x001D}) EXPECT_TRUE(held.pressKey(scanId));
+  EXPECT_TRUE(held.pressButton(2));
+  EXPECT_EQ(held.heldButtons, 0x4U);
+  EXPECT_TRUE(held.pressKey(0x001E));
   EXPECT_FALSE(held.pressKey(0x001E));
-  EXPECT_EQ(held.heldKeys, (std::vector<std::uint16_t>{0x001D, 0x001E, 0xE048}));
-  EXPECT_TRUE(held.releaseKey(0x001E));
-  EXPECT_FALSE(held.releaseKey(0x001E));
-  EXPECT_FALSE(held.releaseKey(0x002C));
-  EXPECT_EQ(held.heldKeys, (std::vector<std::uint16_t>{0x001D, 0xE048}));
+  EXPECT_EQ(held.heldKeys.size(), 1U);
 }
 
 // The eight modifiers (c Ctrl, a Alt, w Windows, s Shift) and neighbours that are ordinary keys
