@@ -24,29 +24,30 @@ struct Translator {
   }
 };
 
-std::vector<std::uint32_t> flagsOf(const InjectBatch& batch) {
-  std::vector<std::uint32_t> flags;
-  for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
-  return flags;
-}
-
-// One record through a session; each step's events (by flags), refusal and whether it was the
-// first of its kind.
-TEST(TranslateMessage, ButtonsAndKeysFollowTheHeldRecord) {
+// One record through a session; each step's events (by flags), refusal, whether it was the first
+// of its kind, and for pointer steps the geometry and whether it clamped.
+TEST(TranslateMessage, PointerAndKeysFollowTheHeldRecord) {
   using R = InjectReject;
+  const PointerGeometry bad{false};  // a virtual desktop with nothing to map onto
+  const PointerGeometry leftOfDesktop{false, -500, 0, 0, 0, 0, 0, 1920, 1920};
   struct Step {
     WireMessage message;
     std::vector<std::uint32_t> flags;
     InjectReject reject = R::None;
     bool firstOfKind = false;
+    PointerGeometry geometry = {};
+    bool clamped = false;
   };
   const std::vector<Step> steps = {
       {pointer(WireKind::Move, 0), {0x8001}},
+      {pointer(WireKind::Move, 0), {}, R::BadGeometry, true, bad},
+      {pointer(WireKind::Move, 0), {0xC001}, R::None, false, leftOfDesktop, true},
       {pointer(WireKind::ButtonDown, 1), {0x8001, 0x0008}},
       {pointer(WireKind::ButtonDown, 1), {0x8001}, R::ButtonAlreadyHeld, true},  // still moves
-      {pointer(WireKind::ButtonUp, 1), {0x8001, 0x0010}},
-      {pointer(WireKind::ButtonUp, 1), {}, R::ButtonNotHeld, true},  // and does not move
-      {pointer(WireKind::ButtonDown, 0), {0x8001, 0x0002}},
+      {pointer(WireKind::ButtonUp, 1), {0x0010}, R::BadGeometry, false, bad},    // still released
+      {pointer(WireKind::ButtonUp, 1), {}, R::ButtonNotHeld, true},        // and does not move
+      {pointer(WireKind::ButtonDown, 0), {}, R::BadGeometry, false, bad},  // not pressed...
+      {pointer(WireKind::ButtonDown, 0), {0x8001, 0x0002}},                // ...so no repeat
       {pointer(WireKind::ButtonDown, 2), {0x8001, 0x0020}},
       {pointer(WireKind::ButtonUp, 2), {0x8001, 0x0040}},
       {pointer(WireKind::ButtonUp, 0), {0x8001, 0x0004}},
@@ -68,42 +69,19 @@ TEST(TranslateMessage, ButtonsAndKeysFollowTheHeldRecord) {
   };
   Translator translate;
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    const InjectBatch batch = translate(steps[i].message);
-    EXPECT_EQ(flagsOf(batch), steps[i].flags) << i;
+    const InjectBatch batch = translate(steps[i].message, steps[i].geometry);
+    std::vector<std::uint32_t> flags;
+    for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
+    EXPECT_EQ(flags, steps[i].flags) << i;
     EXPECT_EQ(batch.reject, steps[i].reject) << i;
     EXPECT_EQ(batch.firstOfKind, steps[i].firstOfKind) << i;
-    EXPECT_FALSE(batch.clamped);
+    EXPECT_EQ(batch.clamped, steps[i].clamped) << i;
   }
   EXPECT_EQ(translate.held.heldButtons, 0U);
   EXPECT_EQ(translate.held.heldKeys, (std::vector<std::uint16_t>{0x001D, 0xE038, 0xE05B}));
 
   const InjectEvent move = translate(pointer(WireKind::Move, 0)).events.at(0);
   EXPECT_EQ(std::make_pair(move.dx, move.dy), std::make_pair(32768, 16384));
-}
-
-TEST(TranslateMessage, GeometryFailureNeverLosesARelease) {
-  PointerGeometry bad;  // a virtual desktop with nothing to map onto
-  bad.primary = false;
-  Translator translate;
-  const InjectBatch move = translate(pointer(WireKind::Move, 0), bad);
-  EXPECT_TRUE(move.events.empty());
-  EXPECT_EQ(move.reject, InjectReject::BadGeometry);
-  EXPECT_TRUE(move.firstOfKind);
-  EXPECT_TRUE(translate(pointer(WireKind::ButtonDown, 0), bad).events.empty());
-  EXPECT_FALSE(translate.held.isButtonHeld(0));
-
-  translate(pointer(WireKind::ButtonDown, 0));
-  const InjectBatch up = translate(pointer(WireKind::ButtonUp, 0), bad);
-  EXPECT_EQ(flagsOf(up), std::vector<std::uint32_t>{kMouseLeftUp});
-  EXPECT_EQ(up.reject, InjectReject::BadGeometry);
-  EXPECT_FALSE(up.firstOfKind);
-  EXPECT_FALSE(translate.held.isButtonHeld(0));
-
-  bad.captureLeft = -500;  // left of the desktop: mapped, but clamped
-  bad.screenWidth = bad.screenHeight = 1920;
-  const InjectBatch clamped = translate(pointer(WireKind::Move, 0), bad);
-  EXPECT_TRUE(clamped.clamped);
-  EXPECT_EQ(flagsOf(clamped), std::vector<std::uint32_t>{0xC001});
 }
 
 TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
