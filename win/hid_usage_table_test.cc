@@ -1,4 +1,4 @@
-// The key table's refusals, irregular rows and edges, the refused chords, the extended prefix.
+// The key table's refusals, irregular rows and edges, and the refused chords.
 #include "win/hid_usage_table.h"
 
 #include <gtest/gtest.h>
@@ -76,16 +76,6 @@ TEST(HidUsageTable, ReservedChordsOnKeyDownOnly) {
     EXPECT_EQ(lookupKeyDown(usage(0x0F), state).reject, state.win ? R::WinL : R::None) << mask;
     EXPECT_TRUE(lookupKeyDown(usage(0x2A), state).ok) << mask;  // Backspace is in no chord
     for (const std::uint32_t id : {0x4C, 0x63, 0x0F}) EXPECT_TRUE(lookupKeyUp(usage(id)).ok);
-  }
-}
-
-// Only an 0xE0 prefix marks an extended key (key events turn it into their extended flag).
-TEST(HidUsageTable, OnlyAnE0PrefixMarksAnExtendedKey) {
-  EXPECT_TRUE(splitScanId(0xE01D).extended);
-  EXPECT_EQ(splitScanId(0xE01D).scanCode, 0x1D);
-  for (const std::uint16_t scanId : {0x001E, 0xE11D, 0x00E0}) {
-    EXPECT_FALSE(splitScanId(scanId).extended) << scanId;
-    EXPECT_EQ(splitScanId(scanId).scanCode, scanId & 0xFF) << scanId;
   }
 }
 
