@@ -41,6 +41,19 @@ TEST(HeldInput, ModifiersAndTheStateTheyGive) {
   }
 }
 
+// Events as (scan, flags) pairs; a mouse event's scan is 0.
+using ScanFlags = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
+
+ScanFlags scanFlags(const std::vector<InjectEvent>& events) {
+  ScanFlags result;
+  for (const InjectEvent& event : events) {
+    EXPECT_EQ(event.extraInfo, kInjectedTag);
+    EXPECT_EQ(event.dx | event.dy | event.vk | event.time | event.mouseData, 0U);
+    result.emplace_back(event.scan, event.flags);
+  }
+  return result;
+}
+
 // Button-ups without movement, then keys in scan order, then the modifiers.
 TEST(HeldInput, ReleaseAllEventsEmptiesTheRecordButKeepsReportedRejects) {
   HeldInput held;
@@ -52,16 +65,11 @@ TEST(HeldInput, ReleaseAllEventsEmptiesTheRecordButKeepsReportedRejects) {
   held.reportedRejects[static_cast<std::size_t>(InjectReject::KeyNotHeld)] = true;
 
   const std::vector<InjectEvent> events = held.releaseAllEvents();
-  const std::vector<std::pair<std::uint16_t, std::uint32_t>> expected = {
-      {0, 0x4},    {0, 0x10},   {0, 0x40},   {0x1E, 0xA},
-      {0x2C, 0xA}, {0x48, 0xB}, {0x1D, 0xA}, {0x5C, 0xB}};  // (scan, flags)
-  ASSERT_EQ(events.size(), expected.size());
+  const ScanFlags expected = {{0, 0x4},    {0, 0x10},   {0, 0x40},   {0x1E, 0xA},
+                              {0x2C, 0xA}, {0x48, 0xB}, {0x1D, 0xA}, {0x5C, 0xB}};
+  EXPECT_EQ(scanFlags(events), expected);
   for (std::size_t i = 0; i < events.size(); ++i) {
     EXPECT_EQ(events[i].kind, i < 3 ? InjectEventKind::Mouse : InjectEventKind::Keyboard) << i;
-    EXPECT_EQ(events[i].scan, expected[i].first) << i;
-    EXPECT_EQ(events[i].flags, expected[i].second) << i;
-    EXPECT_EQ(events[i].dx | events[i].dy | events[i].vk | events[i].time, 0U) << i;
-    EXPECT_EQ(events[i].extraInfo, kInjectedTag) << i;
   }
   EXPECT_FALSE(held.anyHeld());
   EXPECT_EQ(held.wheelRemainderX, 0.0);
@@ -72,20 +80,11 @@ TEST(HeldInput, ReleaseAllEventsEmptiesTheRecordButKeepsReportedRejects) {
 
 // Polled in order left/right Shift, Ctrl, Alt, Windows; down (negative) and 0 give a key-up.
 TEST(ModifierSweep, StatesOfZeroOrBelowGiveKeyUps) {
-  const std::vector<std::pair<std::uint16_t, std::uint32_t>> all = {
-      {0x2A, 0xA}, {0x36, 0xA}, {0x1D, 0xA}, {0x1D, 0xB},
-      {0x38, 0xA}, {0x38, 0xB}, {0x5B, 0xB}, {0x5C, 0xB}};  // (scan, flags)
-  const std::vector<InjectEvent> events = modifierSweepEvents({});
-  ASSERT_EQ(events.size(), all.size());
-  for (std::size_t i = 0; i < events.size(); ++i) {
-    EXPECT_EQ(events[i].kind, InjectEventKind::Keyboard);
-    EXPECT_EQ(std::make_pair(events[i].scan, events[i].flags), all[i]) << i;
-    EXPECT_EQ(events[i].extraInfo, kInjectedTag);
-  }
-  const std::vector<InjectEvent> some = modifierSweepEvents({1, -32768, 1, 1, 1, 0x7FFF, -1, 1});
-  ASSERT_EQ(some.size(), 2U);
-  EXPECT_EQ(some[0].scan, 0x36);
-  EXPECT_EQ(some[1].scan, 0x5B);
+  const ScanFlags all = {{0x2A, 0xA}, {0x36, 0xA}, {0x1D, 0xA}, {0x1D, 0xB},
+                         {0x38, 0xA}, {0x38, 0xB}, {0x5B, 0xB}, {0x5C, 0xB}};
+  EXPECT_EQ(scanFlags(modifierSweepEvents({})), all);
+  const ScanFlags some = {{0x36, 0xA}, {0x5B, 0xB}};
+  EXPECT_EQ(scanFlags(modifierSweepEvents({1, -32768, 1, 1, 1, 0x7FFF, -1, 1})), some);
 }
 
 }  // namespace
