@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace orvane::win {
@@ -28,18 +27,6 @@ bool same(const WireMessage& a, const WireMessage& b) {
          a.dy == b.dy && a.hid == b.hid && a.repeat == b.repeat;
 }
 
-struct Decoded {
-  bool ok;
-  WireReject reject;
-  WireMessage message;
-};
-
-Decoded decode(std::string_view frame) {
-  Decoded result{false, R::UnknownType, kSentinel};
-  result.ok = decodeWire(frame.data(), frame.size(), result.message, &result.reject);
-  return result;
-}
-
 // Accepted frames fill every field; a refusal leaves the caller's message as it was.
 TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
   struct Case {
@@ -52,6 +39,14 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"( {"y":1E0,"x":-0.0,"t":"mm"} )", R::None, move(0.0, 1.0)},
       {R"({"t":"md","b":1.0,"x":0.5,"y":0.5})", R::None, button(WireKind::ButtonDown, 1, 0.5, 0.5)},
       {R"({"t":"mu","b":2,"x":0,"y":1})", R::None, button(WireKind::ButtonUp, 2, 0.0, 1.0)},
+      {R"({"t":"md","b":-0,"x":0,"y":0})", R::None, button(WireKind::ButtonDown, 0, 0.0, 0.0)},
+      {R"({"t":"wh","dx":1e300,"dy":-90.5})", R::None, wheel(1e300, -90.5)},
+      {R"({"t":"kd","hid":458756,"r":null})", R::None, key(WireKind::KeyDown, 0x00070004)},
+      {R"({"t":"kd","hid":458756,"r":true})", R::None, key(WireKind::KeyDown, 0x00070004, true)},
+      {R"({"t":"kd","hid":4294967295})", R::None, key(WireKind::KeyDown, 0xFFFFFFFF)},
+      {R"({"t":"kd","hid":0,"r":false})", R::None, key(WireKind::KeyDown, 0)},
+      {R"({"t":"ku","hid":458756,"r":"yes"})", R::None, key(WireKind::KeyUp, 0x00070004)},
+      {R"({"t":"ra","x":0.5,"b":"left","r":[1]})", R::None, WireMessage{}},
       // Any number form is a number; any other type counts as absent.
       {R"({"t":"md","b":10E-1,"x":0.1e1,"y":1.00})", R::None,
        button(WireKind::ButtonDown, 1, 1, 1)},
@@ -61,22 +56,12 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"wh","dx":[1],"dy":0})", R::WheelWithoutAxes},
       {R"({"t":"kd","hid":{"v":1}})", R::KeyDownWithoutUsage},
       {R"({"t":"ku","hid":"458756"})", R::KeyUpWithoutUsage},
-      {R"({"t":"md","b":-0,"x":0,"y":0})", R::None, button(WireKind::ButtonDown, 0, 0.0, 0.0)},
-      {R"({"t":"wh","dx":1e300,"dy":-90.5})", R::None, wheel(1e300, -90.5)},
-      {R"({"t":"kd","hid":458756})", R::None, key(WireKind::KeyDown, 0x00070004)},
-      {R"({"t":"kd","hid":458756,"r":null})", R::None, key(WireKind::KeyDown, 0x00070004)},
-      {R"({"t":"kd","hid":458756,"r":true})", R::None, key(WireKind::KeyDown, 0x00070004, true)},
-      {R"({"t":"kd","hid":4294967295})", R::None, key(WireKind::KeyDown, 0xFFFFFFFF)},
-      {R"({"t":"kd","hid":0,"r":false})", R::None, key(WireKind::KeyDown, 0)},
-      {R"({"t":"ku","hid":458756,"r":"yes"})", R::None, key(WireKind::KeyUp, 0x00070004)},
-      {R"({"t":"ra","x":0.5,"b":"left","r":[1]})", R::None, WireMessage{}},
       // Members a type does not use are ignored, whatever they hold.
       {R"({"t":"mm","x":0,"y":0,"hid":"?","b":{},"dx":[]})", R::None, move(0.0, 0.0)},
       // The first occurrence of a top-level key counts; nested keys are not compared.
       {R"({"t":"mm","x":0.25,"y":0.5,"t":"ra"})", R::None, move(0.25, 0.5)},
       {R"({"t":"mm","x":0.25,"y":0.5,"x":0.75})", R::None, move(0.25, 0.5)},
       {R"({"t":"mm","x":0.25,"y":0.5,"x":{"x":1,"x":2}})", R::None, move(0.25, 0.5)},
-      {R"({"t":"ra","n":{"t":1,"t":2}})", R::None, WireMessage{}},
       {R"({"t":"mm","x":"a","y":0,"x":0.5})", R::MoveWithoutPosition},
       {R"({"t":5,"t":"ra"})", R::NoType},
       // Refusals, in the order the checks run.
@@ -88,7 +73,6 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"wh","dx":1e999,"dy":0})", R::NotAnObject},
       {std::string("{\"t\":\"ra\"}\0", 11), R::NotAnObject},
       {"{}", R::NoType},
-      {R"({"t":1})", R::NoType},
       {R"({"T":"mm"})", R::NoType},
       {R"({"t":"MM","x":0,"y":0})", R::UnknownType},
       {R"({"t":"mmm"})", R::UnknownType},
@@ -99,7 +83,6 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"mu","b":-1,"x":0,"y":0})", R::BadButton},
       {R"({"t":"md","x":0,"y":0})", R::BadButton},
       {R"({"t":"md","b":1})", R::ButtonWithoutPosition},
-      {R"({"t":"mu","b":0,"x":0})", R::ButtonWithoutPosition},
       {R"({"t":"wh","dy":1})", R::WheelWithoutAxes},
       {R"({"t":"kd","hid":-1})", R::KeyDownWithoutUsage},
       {R"({"t":"kd","hid":4294967296})", R::KeyDownWithoutUsage},
@@ -108,11 +91,13 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"ku"})", R::KeyUpWithoutUsage},
   };
   for (const Case& c : cases) {
-    const Decoded d = decode(c.frame);
-    EXPECT_EQ(d.ok, c.reject == R::None) << c.frame;
-    EXPECT_EQ(d.reject, c.reject) << c.frame << " -> " << wireRejectText(d.reject);
-    EXPECT_TRUE(same(d.message, c.message)) << c.frame;
-    EXPECT_FALSE(std::signbit(d.message.x)) << c.frame;  // the clamp turns -0 into +0
+    WireMessage message = kSentinel;
+    WireReject reject = R::UnknownType;
+    EXPECT_EQ(decodeWire(c.frame.data(), c.frame.size(), message, &reject), c.reject == R::None)
+        << c.frame;
+    EXPECT_EQ(reject, c.reject) << c.frame << " -> " << wireRejectText(reject);
+    EXPECT_TRUE(same(message, c.message)) << c.frame;
+    EXPECT_FALSE(std::signbit(message.x)) << c.frame;  // the clamp turns -0 into +0
   }
 }
 
