@@ -11,66 +11,42 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-TEST(MapPointer, PrimaryDisplayRoundsHalvesAwayFromZero) {
-  struct Case {
-    double fraction;
-    std::int32_t expected;
-  };
-  const std::vector<Case> cases = {{0.0, 0},      {1.0, 65535}, {0.5, 32768}, {0.25, 16384},
-                                   {-0.0, 0},     {-3.0, 0},    {7.0, 65535}, {kNaN, 0},
-                                   {kInf, 65535}, {-kInf, 0}};
-  for (const Case& c : cases) {
-    const PointerTarget target = mapPointer(PointerGeometry{}, c.fraction, 1.0 - 0.25);
-    EXPECT_TRUE(target.ok);
-    EXPECT_EQ(target.ax, c.expected) << c.fraction;
-    EXPECT_EQ(target.ay, 49151) << c.fraction;
-    EXPECT_EQ(target.flags, 0x8001U);
-    EXPECT_FALSE(target.clamped);
-  }
+// A desktop at (left, top) of width x height with a 1920 x 1080 capture at (cl, ct).
+PointerGeometry desk(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
+                     std::int32_t cl = 0, std::int32_t ct = 0, std::int32_t fullSize = 0) {
+  return {false, cl, ct, cl + 1920, ct + 1080, left, top, width, height, fullSize};
 }
 
-PointerGeometry virtualDesktop(std::int32_t screenLeft, std::int32_t screenWidth) {
-  PointerGeometry geometry;
-  geometry.primary = false;
-  geometry.captureRight = 1920;
-  geometry.captureBottom = 1080;
-  geometry.screenLeft = screenLeft;
-  geometry.screenWidth = screenWidth;
-  geometry.screenHeight = 1080;
-  return geometry;
-}
-
-TEST(MapPointer, VirtualDesktopMapsTheCaptureRectangle) {
+TEST(MapPointer, BothMappingsRoundHalvesAwayFromZeroAndClamp) {
   struct Case {
     PointerGeometry geometry;
-    double x;
-    double y;
-    std::int32_t ax;
-    std::int32_t ay;
+    double x, y;
+    std::int32_t ax, ay;
     bool clamped;
   };
-  PointerGeometry leftOfOrigin = virtualDesktop(0, 1920);
-  leftOfOrigin.captureLeft = -1920;
-  leftOfOrigin.captureRight = 0;
-  PointerGeometry fullSize = virtualDesktop(0, 1920);
-  fullSize.divideByFullSize = 1;
-  PointerGeometry inverted = virtualDesktop(0, 1920);
-  inverted.captureLeft = 500;
-  inverted.captureRight = 100;
-  PointerGeometry extreme = virtualDesktop(0, 1920);
-  extreme.captureLeft = std::numeric_limits<std::int32_t>::min();
-  extreme.captureRight = std::numeric_limits<std::int32_t>::max();
+  const PointerGeometry primary;
   const std::vector<Case> cases = {
-      {virtualDesktop(0, 1920), 1.0, 1.0, 65535, 65535, false},
-      {virtualDesktop(0, 1920), 0.0, 0.0, 0, 0, false},
-      {virtualDesktop(-1920, 3840), 0.0, 0.0, 32776, 0, false},
-      {virtualDesktop(-1920, 3840), 1.0, 1.0, 65535, 65535, false},
-      {leftOfOrigin, 0.5, 0.5, 0, 32768, true},
-      {fullSize, 1.0, 1.0, 65501, 65474, false},
-      {inverted, 0.7, 0.0, 17075, 0, false},  // every x lands on the left edge, pixel 500
-      {extreme, 1.0, 0.0, 65535, 0, true},
-      {virtualDesktop(0, 1920), kNaN, kInf, 0, 65535, false},
+      {primary, 0.5, 0.25, 32768, 16384, false},  // 32767.5 and 16383.75
+      {primary, 0.0, 1.0, 0, 65535, false},
+      {primary, -0.0, 7.0, 0, 65535, false},
+      {primary, -3.0, kInf, 0, 65535, false},
+      {primary, kNaN, -kInf, 0, 0, false},
+      {desk(0, 0, 1920, 1080), 1.0, 1.0, 65535, 65535, false},
+      {desk(0, 0, 1920, 1080), kNaN, kInf, 0, 65535, false},
+      {desk(0, 0, 1920, 1080, 0, 0, 1), 1.0, 1.0, 65501, 65474, false},  // by the full size
+      {desk(-1920, 0, 3840, 1080), 0.0, 0.0, 32776, 0, false},
+      {desk(0, 0, 1920, 1080, -1920), 0.5, 0.5, 0, 32768, true},    // left of the desktop
+      {desk(0, 0, 1920, 1080, 0, 1080), 0.0, 0.5, 0, 65535, true},  // below it
+      // A second monitor above the primary one: the desktop's top is -1080.
+      {desk(0, -1080, 1920, 2160), 0.0, 0.0, 0, 32783, false},                // 1080 x 65535 / 2159
+      {desk(0, -1080, 1920, 2160, 0, -1080), 0.5, 1.0, 32768, 32752, false},  // pixel -1
+      {desk(0, -1080, 1920, 2160, 0, -1080, 1), 0.5, 1.0, 32750, 32737, false},
+      // Inverted (every x on the left edge, pixel 500) and extreme capture rectangles.
+      {{false, 500, 0, 100, 1080, 0, 0, 1920, 1080, 0}, 0.7, 0.0, 17075, 0, false},
+      {{false, kMin, 0, kMax, 1080, 0, 0, 1920, 1080, 0}, 1.0, 0.0, 65535, 0, true},
   };
   for (const Case& c : cases) {
     const PointerTarget target = mapPointer(c.geometry, c.x, c.y);
@@ -78,16 +54,13 @@ TEST(MapPointer, VirtualDesktopMapsTheCaptureRectangle) {
     EXPECT_EQ(target.ax, c.ax) << c.x;
     EXPECT_EQ(target.ay, c.ay) << c.y;
     EXPECT_EQ(target.clamped, c.clamped) << c.x;
-    EXPECT_EQ(target.flags, 0xC001U);
+    EXPECT_EQ(target.flags, c.geometry.primary ? 0x8001U : 0xC001U);
   }
 }
 
 TEST(MapPointer, VirtualDesktopSmallerThanTwoPixelsFails) {
   for (const std::int32_t extent : {1, 0, -5}) {
-    PointerGeometry narrow = virtualDesktop(0, extent);
-    PointerGeometry low = virtualDesktop(0, 1920);
-    low.screenHeight = extent;
-    for (const PointerGeometry& geometry : {narrow, low}) {
+    for (const PointerGeometry& geometry : {desk(0, 0, extent, 1080), desk(0, 0, 1920, extent)}) {
       const PointerTarget target = mapPointer(geometry, 0.5, 0.5);
       EXPECT_FALSE(target.ok);
       EXPECT_EQ(target.ax, 0);

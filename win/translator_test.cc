@@ -1,49 +1,19 @@
-// Translation of messages into events: pointer buttons with the held record, wheel accumulation,
-// keys with the table and chords, refusal bookkeeping. Release-all is the held record's own.
+// Translation of messages into events: pointer buttons and keys with the held record, the chords
+// and refusal bookkeeping, wheel accumulation. Release-all is the held record's own.
 #include "win/translator.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
 namespace orvane::win {
 namespace {
 
-WireMessage message(WireKind kind) {
-  WireMessage m;
-  m.kind = kind;
-  return m;
-}
-WireMessage pointer(WireKind kind, std::int32_t button) {
-  WireMessage m = message(kind);
-  m.button = button;
-  m.x = 0.5;
-  m.y = 0.25;
-  return m;
-}
-WireMessage wheel(double dx, double dy) {
-  WireMessage m = message(WireKind::Wheel);
-  m.dx = dx;
-  m.dy = dy;
-  return m;
-}
-WireMessage key(WireKind kind, std::uint32_t id) {
-  WireMessage m = message(kind);
-  m.hid = 0x00070000 | id;
-  return m;
-}
-
-// A virtual-desktop geometry with nothing to map onto, or (with a width) one that must clamp.
-PointerGeometry badGeometry(std::int32_t screenWidth = 0) {
-  PointerGeometry geometry;
-  geometry.primary = false;
-  geometry.captureLeft = -500;
-  geometry.captureRight = -100;
-  geometry.screenWidth = screenWidth;
-  geometry.screenHeight = screenWidth;
-  return geometry;
-}
+WireMessage pointer(WireKind kind, std::int32_t button) { return {kind, 0.5, 0.25, button}; }
+WireMessage wheel(double dx, double dy) { return {WireKind::Wheel, 0, 0, 0, dx, dy}; }
+WireMessage key(WireKind kind, std::uint32_t id) { return {kind, 0, 0, 0, 0, 0, 0x00070000 | id}; }
 
 struct Translator {
   HeldInput held;
@@ -54,66 +24,64 @@ struct Translator {
   }
 };
 
-std::vector<std::uint32_t> flagsOf(const InjectBatch& batch) {
-  std::vector<std::uint32_t> flags;
-  for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
-  return flags;
-}
-
-TEST(TranslateMessage, MoveAndButtonsFollowTheHeldRecord) {
-  Translator translate;
-  const InjectBatch move = translate(pointer(WireKind::Move, 0));
-  ASSERT_EQ(flagsOf(move), std::vector<std::uint32_t>{0x8001});
-  EXPECT_EQ(move.events[0].dx, 32768);
-  EXPECT_EQ(move.events[0].dy, 16384);
-  EXPECT_EQ(move.reject, InjectReject::None);
-  EXPECT_FALSE(move.clamped);
-
+// One record through a session; each step's events (by flags), refusal, whether it was the first
+// of its kind, and for pointer steps the geometry and whether it clamped.
+TEST(TranslateMessage, PointerAndKeysFollowTheHeldRecord) {
+  using R = InjectReject;
+  const PointerGeometry bad{false};  // a virtual desktop with nothing to map onto
+  const PointerGeometry leftOfDesktop{false, -500, 0, 0, 0, 0, 0, 1920, 1920};
   struct Step {
-    WireKind kind;
-    std::int32_t button;
+    WireMessage message;
     std::vector<std::uint32_t> flags;
-    InjectReject reject;
+    InjectReject reject = R::None;
+    bool firstOfKind = false;
+    PointerGeometry geometry = {};
+    bool clamped = false;
   };
-  const Step steps[] = {
-      {WireKind::ButtonDown, 1, {0x8001, 0x0008}, InjectReject::None},
-      {WireKind::ButtonDown, 1, {0x8001}, InjectReject::ButtonAlreadyHeld},
-      {WireKind::ButtonUp, 1, {0x8001, 0x0010}, InjectReject::None},
-      {WireKind::ButtonUp, 1, {}, InjectReject::ButtonNotHeld},
-      {WireKind::ButtonDown, 0, {0x8001, 0x0002}, InjectReject::None},
-      {WireKind::ButtonDown, 2, {0x8001, 0x0020}, InjectReject::None},
-      {WireKind::ButtonUp, 2, {0x8001, 0x0040}, InjectReject::None},
-      {WireKind::ButtonUp, 0, {0x8001, 0x0004}, InjectReject::None},
+  const std::vector<Step> steps = {
+      {pointer(WireKind::Move, 0), {0x8001}},
+      {pointer(WireKind::Move, 0), {}, R::BadGeometry, true, bad},
+      {pointer(WireKind::Move, 0), {0xC001}, R::None, false, leftOfDesktop, true},
+      {pointer(WireKind::ButtonDown, 1), {0x8001, 0x0008}},
+      {pointer(WireKind::ButtonDown, 1), {0x8001}, R::ButtonAlreadyHeld, true},  // still moves
+      {pointer(WireKind::ButtonUp, 1), {0x0010}, R::BadGeometry, false, bad},    // still released
+      {pointer(WireKind::ButtonUp, 1), {}, R::ButtonNotHeld, true},        // and does not move
+      {pointer(WireKind::ButtonDown, 0), {}, R::BadGeometry, false, bad},  // not pressed...
+      {pointer(WireKind::ButtonDown, 0), {0x8001, 0x0002}},                // ...so no repeat
+      {pointer(WireKind::ButtonDown, 2), {0x8001, 0x0020}},
+      {pointer(WireKind::ButtonUp, 2), {0x8001, 0x0040}},
+      {pointer(WireKind::ButtonUp, 0), {0x8001, 0x0004}},
+      {key(WireKind::KeyDown, 0xE4), {0x9}},  // right Ctrl, extended
+      {key(WireKind::KeyDown, 0xE4), {0x9}},  // automatic repeat goes out again
+      {key(WireKind::KeyUp, 0xE4), {0xB}},
+      {key(WireKind::KeyUp, 0xE4), {}, R::KeyNotHeld, true},
+      {key(WireKind::KeyUp, 0x39), {}, R::CapsLock, true},  // the table refuses first
+      {key(WireKind::KeyDown, 0x39), {}, R::CapsLock},
+      {key(WireKind::KeyDown, 0x31), {0x8}},  // usages sharing a scan id are one key
+      {key(WireKind::KeyUp, 0x32), {0xA}},
+      {key(WireKind::KeyDown, 0xE0), {0x8}},  // left Ctrl
+      {key(WireKind::KeyDown, 0xE6), {0x9}},  // right Alt
+      {key(WireKind::KeyDown, 0x4C), {}, R::CtrlAltDel, true},
+      {key(WireKind::KeyDown, 0x63), {}, R::CtrlAltDel},
+      {key(WireKind::KeyUp, 0x4C), {}, R::KeyNotHeld},  // admitted by the table, never held
+      {key(WireKind::KeyDown, 0xE3), {0x9}},            // left Windows
+      {key(WireKind::KeyDown, 0x0F), {}, R::WinL, true},
   };
-  for (const Step& step : steps) {
-    const InjectBatch batch = translate(pointer(step.kind, step.button));
-    EXPECT_EQ(flagsOf(batch), step.flags) << step.button;
-    EXPECT_EQ(batch.reject, step.reject) << step.button;
-    EXPECT_EQ(batch.firstOfKind, step.reject != InjectReject::None) << step.button;
-  }
-  EXPECT_FALSE(translate.held.anyHeld());
-}
-
-TEST(TranslateMessage, GeometryFailureNeverLosesARelease) {
   Translator translate;
-  const InjectBatch move = translate(pointer(WireKind::Move, 0), badGeometry());
-  EXPECT_TRUE(move.events.empty());
-  EXPECT_EQ(move.reject, InjectReject::BadGeometry);
-  EXPECT_TRUE(move.firstOfKind);
-  const InjectBatch down = translate(pointer(WireKind::ButtonDown, 0), badGeometry());
-  EXPECT_TRUE(down.events.empty());
-  EXPECT_FALSE(down.firstOfKind);
-  EXPECT_FALSE(translate.held.isButtonHeld(0));
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const InjectBatch batch = translate(steps[i].message, steps[i].geometry);
+    std::vector<std::uint32_t> flags;
+    for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
+    EXPECT_EQ(flags, steps[i].flags) << i;
+    EXPECT_EQ(batch.reject, steps[i].reject) << i;
+    EXPECT_EQ(batch.firstOfKind, steps[i].firstOfKind) << i;
+    EXPECT_EQ(batch.clamped, steps[i].clamped) << i;
+  }
+  EXPECT_EQ(translate.held.heldButtons, 0U);
+  EXPECT_EQ(translate.held.heldKeys, (std::vector<std::uint16_t>{0x001D, 0xE038, 0xE05B}));
 
-  translate(pointer(WireKind::ButtonDown, 0));
-  const InjectBatch up = translate(pointer(WireKind::ButtonUp, 0), badGeometry());
-  EXPECT_EQ(flagsOf(up), std::vector<std::uint32_t>{kMouseLeftUp});
-  EXPECT_EQ(up.reject, InjectReject::BadGeometry);
-  EXPECT_FALSE(translate.held.isButtonHeld(0));
-
-  const InjectBatch clamped = translate(pointer(WireKind::Move, 0), badGeometry(1920));
-  EXPECT_TRUE(clamped.clamped);
-  EXPECT_EQ(flagsOf(clamped), std::vector<std::uint32_t>{0xC001});
+  const InjectEvent move = translate(pointer(WireKind::Move, 0)).events.at(0);
+  EXPECT_EQ(std::make_pair(move.dx, move.dy), std::make_pair(32768, 16384));
 }
 
 TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
@@ -123,11 +91,8 @@ TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
     std::vector<std::pair<std::int32_t, std::uint32_t>> events;
     double remainderX, remainderY;
   };
-  struct Sequence {
-    const char* name;
-    std::vector<Step> steps;
-  };
-  const std::vector<Sequence> sequences = {
+  const double nan = std::nan("");
+  const std::vector<std::pair<const char*, std::vector<Step>>> sequences = {
       {"two halves", {{0, 30, {}, 0, 30}, {0, 30, {{-120, 0x0800}}, 0, 0}}},
       {"carry", {{0, 150, {{-240, 0x0800}}, 0, 30}}},
       {"cap", {{0, 6000, {{-7680, 0x0800}}, 0, 0}, {0, -6000, {{7680, 0x0800}}, 0, 0}}},
@@ -137,74 +102,27 @@ TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
       {"reversal", {{0, 50, {}, 0, 50}, {0, -80, {}, 0, -30}, {0, -30, {{120, 0x0800}}, 0, 0}}},
       {"fractions", {{0, 59.5, {}, 0, 59.5}, {0, 0.5, {{-120, 0x0800}}, 0, 0}}},
       {"overflow", {{0, 1.7e308, {{-7680, 0x0800}}, 0, 0}}},
+      {"not a number", {{30, 30, {}, 30, 30}, {nan, nan, {}, 30, 30}}},
   };
-  for (const Sequence& sequence : sequences) {
+  for (const auto& [name, steps] : sequences) {
     Translator translate;
-    for (const Step& step : sequence.steps) {
+    for (const Step& step : steps) {
       const InjectBatch batch = translate(wheel(step.dx, step.dy));
-      ASSERT_EQ(batch.events.size(), step.events.size()) << sequence.name;
-      for (std::size_t i = 0; i < step.events.size(); ++i) {
-        EXPECT_EQ(static_cast<std::int32_t>(batch.events[i].mouseData), step.events[i].first)
-            << sequence.name;
-        EXPECT_EQ(batch.events[i].flags, step.events[i].second) << sequence.name;
-        EXPECT_EQ(batch.events[i].dx, 0);
+      std::vector<std::pair<std::int32_t, std::uint32_t>> events;
+      for (const InjectEvent& e : batch.events) {
+        events.emplace_back(static_cast<std::int32_t>(e.mouseData), e.flags);
+        EXPECT_EQ(e.dx | e.dy, 0) << name;
       }
-      EXPECT_EQ(translate.held.wheelRemainderX, step.remainderX) << sequence.name;
-      EXPECT_EQ(translate.held.wheelRemainderY, step.remainderY) << sequence.name;
+      EXPECT_EQ(events, step.events) << name;
+      EXPECT_EQ(translate.held.wheelRemainderX, step.remainderX) << name;
+      EXPECT_EQ(translate.held.wheelRemainderY, step.remainderY) << name;
     }
   }
-}
-
-TEST(TranslateMessage, NonFiniteWheelRemainderResets) {
+  // A remainder that overflows is dropped, not scrolled.
   Translator translate;
   translate.held.wheelRemainderY = 1.7e308;
   EXPECT_TRUE(translate(wheel(0, 1.7e308)).events.empty());
   EXPECT_EQ(translate.held.wheelRemainderY, 0.0);
-}
-
-TEST(TranslateMessage, KeysFollowTheTableAndTheHeldRecord) {
-  Translator translate;
-  const InjectBatch down = translate(key(WireKind::KeyDown, 0xE4));
-  ASSERT_EQ(down.events.size(), 1U);
-  EXPECT_EQ(down.events[0].kind, InjectEventKind::Keyboard);
-  EXPECT_EQ(down.events[0].scan, 0x1D);
-  EXPECT_EQ(down.events[0].vk, 0);
-  EXPECT_EQ(down.events[0].flags, 0x0009U);
-  // Automatic repeat: a second key-down goes out, the key is held once.
-  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyDown, 0xE4))), std::vector<std::uint32_t>{0x9});
-  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyUp, 0xE4))), std::vector<std::uint32_t>{0xB});
-  const InjectBatch notHeld = translate(key(WireKind::KeyUp, 0xE4));
-  EXPECT_TRUE(notHeld.events.empty());
-  EXPECT_EQ(notHeld.reject, InjectReject::KeyNotHeld);
-  EXPECT_EQ(translate(key(WireKind::KeyUp, 0x39)).reject, InjectReject::CapsLock);
-  EXPECT_EQ(translate(key(WireKind::KeyDown, 0x39)).reject, InjectReject::CapsLock);
-  EXPECT_FALSE(translate.held.anyHeld());
-
-  // Usages sharing a scan id are one key.
-  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyDown, 0x31))), std::vector<std::uint32_t>{0x8});
-  EXPECT_EQ(flagsOf(translate(key(WireKind::KeyUp, 0x32))), std::vector<std::uint32_t>{0xA});
-  EXPECT_FALSE(translate.held.anyHeld());
-}
-
-TEST(TranslateMessage, RefusedChordsProduceNothingAndReportOnce) {
-  Translator translate;
-  translate(key(WireKind::KeyDown, 0xE0));  // left Ctrl
-  translate(key(WireKind::KeyDown, 0xE6));  // right Alt
-  const std::vector<std::uint16_t> before = translate.held.heldKeys;
-  const InjectBatch first = translate(key(WireKind::KeyDown, 0x4C));
-  EXPECT_TRUE(first.events.empty());
-  EXPECT_EQ(first.reject, InjectReject::CtrlAltDel);
-  EXPECT_TRUE(first.firstOfKind);
-  const InjectBatch second = translate(key(WireKind::KeyDown, 0x63));
-  EXPECT_EQ(second.reject, InjectReject::CtrlAltDel);
-  EXPECT_FALSE(second.firstOfKind);
-  EXPECT_EQ(translate.held.heldKeys, before);
-  // A key-up of the refused key is admitted by the table but was never held.
-  EXPECT_EQ(translate(key(WireKind::KeyUp, 0x4C)).reject, InjectReject::KeyNotHeld);
-
-  translate(key(WireKind::KeyDown, 0xE3));  // left Windows
-  EXPECT_EQ(translate(key(WireKind::KeyDown, 0x0F)).reject, InjectReject::WinL);
-  EXPECT_EQ(translate(key(WireKind::KeyDown, 0x4C)).reject, InjectReject::CtrlAltDel);
 }
 
 TEST(InjectRejectName, OutOfRangeIsUnknown) {
