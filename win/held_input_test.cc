@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -61,7 +62,10 @@ ScanFlags scanFlags(const std::vector<InjectEvent>& events) {
 TEST(HeldInput, ReleaseAllEventsEmptiesTheRecordButKeepsReportedRejects) {
   HeldInput held;
   // Right Windows, Up, left Ctrl, Z, A.
-  for (const std::uint16_t scanId : {0xE05C, 0xE048, 0x001D, 0x002C, 0x001E}) held.pressKey(scanId);
+  for (const std::uint16_t scanId :
+       std::initializer_list<std::uint16_t>{0xE05C, 0xE048, 0x001D, 0x002C, 0x001E}) {
+    held.pressKey(scanId);
+  }
   for (const std::int32_t button : {2, 1, 0}) held.pressButton(button);
   held.wheelRemainderX = -12.5;
   held.wheelRemainderY = 30.0;
