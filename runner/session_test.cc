@@ -12,6 +12,7 @@
 
 #include "flutter/standard_method_codec.h"
 #include "runner/output_format.h"
+#include "win/inject_event.h"
 
 namespace orvane::runner {
 namespace {
@@ -22,7 +23,7 @@ ObservedEvent Key(std::uint32_t scan, bool up, bool extended = false) {
   event.keyUp = up;
   event.extended = extended;
   event.injected = true;
-  event.extraInfo = kInjectedTag;
+  event.extraInfo = win::kInjectedTag;
   return event;
 }
 
@@ -30,7 +31,7 @@ ObservedEvent Mouse(ObservedKind kind) {
   ObservedEvent event;
   event.kind = kind;
   event.injected = true;
-  event.extraInfo = kInjectedTag;
+  event.extraInfo = win::kInjectedTag;
   return event;
 }
 
