@@ -103,4 +103,11 @@ HWND OrvaneNativePlugin::TopLevelWindow() const {
   return view == nullptr ? nullptr : GetTopLevelWindow(view->GetNativeWindow());
 }
 
+HWND OrvaneNativePlugin::ClipboardOwner() const {
+  // Opened without an owner, an emptied clipboard has none, and SetClipboardData then fails:
+  // a write would lose the user's content and report failure.
+  const HWND topLevel = TopLevelWindow();
+  return topLevel != nullptr ? topLevel : dispatcher_.window();
+}
+
 }  // namespace orvane_native

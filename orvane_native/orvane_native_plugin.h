@@ -64,6 +64,8 @@ class OrvaneNativePlugin : public flutter::Plugin {
 
   // The runner's top-level window: the root of the view's window; null without a view.
   HWND TopLevelWindow() const;
+  // The window the clipboard is opened with: the top-level window, else the dispatcher's own.
+  HWND ClipboardOwner() const;
 
   void GetComputerName(Result& result) const;
   void InjectInput(const flutter::EncodableValue* arguments, Result& result);
