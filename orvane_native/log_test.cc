@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "stderr_capture_test_util.h"
+#include "orvane_native/testing/stderr_capture.h"
 
 namespace orvane_native {
 namespace {
@@ -25,7 +25,7 @@ TEST(LogTest, Log_WritesPrefixMessageAndOneLineFeed) {
       {std::string("cut\0here", 8), "[orvane_native] cut"},
   };
   for (const Case& c : cases) {
-    StderrCapture capture;
+    testing::StderrCapture capture;
     Log(c.message);
     EXPECT_EQ(capture.Take(), c.line) << "message: " << c.message;
   }
