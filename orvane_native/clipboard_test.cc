@@ -38,17 +38,11 @@ bool PutOnClipboard(const std::vector<ClipboardEntry>& entries) {
   for (const ClipboardEntry& entry : entries) {
     const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, entry.bytes.size());
     void* const data = block != nullptr ? GlobalLock(block) : nullptr;
-    if (data == nullptr) {
-      if (block != nullptr) GlobalFree(block);
-      ok = false;
-      continue;
+    if (data != nullptr) {
+      std::memcpy(data, entry.bytes.data(), entry.bytes.size());
+      GlobalUnlock(block);
     }
-    std::memcpy(data, entry.bytes.data(), entry.bytes.size());
-    GlobalUnlock(block);
-    if (SetClipboardData(entry.format, block) == nullptr) {
-      GlobalFree(block);
-      ok = false;
-    }
+    ok = ok && data != nullptr && SetClipboardData(entry.format, block) != nullptr;
   }
   CloseClipboard();
   return ok;

@@ -1,4 +1,5 @@
-// Request lines: what each kind becomes, and that every malformed line is refused with a reason.
+// Request lines: call arguments converted as the Dart side would send them, and the refusals no
+// session file can hold.
 #include "runner/request.h"
 
 #include <gtest/gtest.h>
@@ -35,29 +36,6 @@ TEST(ParseRequestLine, CallConvertsArgumentsLikeTheDartSide) {
       {EncodableValue("huge"), EncodableValue(18446744073709551615.0)},
   };
   EXPECT_EQ(parsed.request.arguments, EncodableValue(expected));
-}
-
-TEST(ParseRequestLine, FramesRawBytesSleepsAndSkippedLines) {
-  // A frame object is passed on as compact text in its own key order; a string as it is.
-  for (const auto& [line, text] : {
-           std::pair{R"({"frame": {"t": "mm", "y": 0.5, "x": 0.25}})",
-                     R"({"t":"mm","y":0.5,"x":0.25})"},
-           std::pair{R"({"frame": "not json at all"})", "not json at all"},
-       }) {
-    const ParsedLine parsed = ParseRequestLine(line);
-    EXPECT_EQ(parsed.request.method, "injectInput");
-    EXPECT_EQ(parsed.request.arguments,
-              EncodableValue(EncodableMap{{EncodableValue("json"), EncodableValue(text)}}));
-  }
-  ParsedLine parsed = ParseRequestLine(R"({"raw": "00Ff", "channel": "c"})");
-  EXPECT_EQ(parsed.request.kind, RequestKind::Raw);
-  EXPECT_EQ(parsed.request.bytes, (std::vector<uint8_t>{0x00, 0xFF}));
-  EXPECT_EQ(parsed.request.channel, "c");
-  parsed = ParseRequestLine(R"({"sleep_ms": 60000})");
-  EXPECT_EQ(parsed.request.sleepMs, kMaxSleepMs);
-  for (const char* skipped : {"", "   \r", "# a comment", "  # {\"call\": 1}"}) {
-    EXPECT_EQ(ParseRequestLine(skipped).outcome, ParseOutcome::Skip) << skipped;
-  }
 }
 
 // Every other refusal is checked end to end by the recorded "methods" session.

@@ -57,12 +57,6 @@ class StderrCapture {
     return text;
   }
 
-  // Restores the stream and returns what was captured.
-  std::string Take() {
-    Restore();
-    return Text();
-  }
-
   bool Contains(std::string_view needle) const { return Text().find(needle) != std::string::npos; }
 
   // Lines from other threads arrive later than the call that caused them.

@@ -69,7 +69,8 @@ TEST(InjectorWin32, PointerFrame_LandsOnTheCentreAndTheProbeSeesItReachTheDeskto
   runner::ObservedEvent moved;
   for (int i = 0; i < 100 && moved.x == 0; ++i) {
     for (const runner::ObservedEvent& event : observer.Snapshot()) {
-      if (event.kind == runner::ObservedKind::Move && event.extraInfo == kInjectedTag) moved = event;
+      if (event.kind == runner::ObservedKind::Move && event.extraInfo == kInjectedTag)
+        moved = event;
     }
     Sleep(10);
   }

@@ -49,8 +49,8 @@ class ImportPatch {
     for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
              At(module, Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
          slot_ == nullptr && entry->Name != 0; ++entry) {
-      auto* names = reinterpret_cast<const IMAGE_THUNK_DATA64*>(
-          At(module, entry->OriginalFirstThunk));
+      auto* names =
+          reinterpret_cast<const IMAGE_THUNK_DATA64*>(At(module, entry->OriginalFirstThunk));
       auto* slots = const_cast<IMAGE_THUNK_DATA64*>(
           reinterpret_cast<const IMAGE_THUNK_DATA64*>(At(module, entry->FirstThunk)));
       for (; names->u1.AddressOfData != 0; ++names, ++slots) {
