@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "orvane_native/platform_thread_dispatcher.h"
 #include "runner/message_loop.h"
 #include "tests/plugin/plugin_fixture.h"
 
@@ -103,14 +104,14 @@ TEST_F(PluginWindowTest, SetAlwaysOnTop_TogglesOnlyTheTopmostBandAlsoWithASecond
 TEST_F(PluginWindowTest, ClipboardWrite_WithoutAView_IsOwnedByThePluginsWindow) {
   StartHost(ViewMode::WithoutView);
   ASSERT_EQ(Call("clipboardWrite", Arg("text", EncodableValue("no view"))).kind, Kind::Success);
-  const HWND dispatcher =
-      FindWindowExW(HWND_MESSAGE, nullptr, L"OrvaneNativeDispatcherWindow", nullptr);
+  const HWND dispatcher = FindWindowExW(
+      HWND_MESSAGE, nullptr, orvane_native::PlatformThreadDispatcher::kWindowClassName, nullptr);
   ASSERT_NE(dispatcher, nullptr);
   EXPECT_EQ(GetClipboardOwner(), dispatcher);
   EXPECT_EQ(Call("clipboardRead").value, EncodableValue("no view"));
 }
 
-// Makes every window creation on this thread fail, with a known last error, while in scope.
+// A CBT hook that makes every window creation on its thread fail, with a known last error.
 LRESULT CALLBACK RefuseWindows(int code, WPARAM wParam, LPARAM lParam) {
   if (code != HCBT_CREATEWND) return CallNextHookEx(nullptr, code, wParam, lParam);
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
