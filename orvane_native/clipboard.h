@@ -15,8 +15,9 @@
 namespace orvane_native {
 
 // Contract: platform thread. The clipboard is opened and closed within each call and never held
-// between calls; nothing is cached. ownerWindow is the runner's top-level window, or null to
-// open the clipboard for the calling thread without an owner.
+// between calls; nothing is cached. ownerWindow is the window the clipboard is opened with: it
+// owns what a write puts there. With null, an emptied clipboard has no owner, and Windows then
+// refuses SetClipboardData: writers pass a window.
 
 // Failure texts, as the error replies carry them.
 inline constexpr std::string_view kClipboardBusyCode = "clipboard_busy";

@@ -10,6 +10,7 @@
 #include "flutter/method_channel.h"
 #include "flutter/standard_method_codec.h"
 #include "log.h"
+#include "orvane_native/orvane_native_plugin_c_api.h"
 #include "win/input_system_win32.h"
 #include "window_services.h"
 
@@ -17,8 +18,6 @@ namespace orvane_native {
 
 namespace {
 
-constexpr char kMethodChannelName[] = "orvane_native/methods";
-constexpr char kEventChannelName[] = "orvane_native/events";
 constexpr char kAppTerminatingReason[] = "appTerminating";
 
 }  // namespace
@@ -30,15 +29,15 @@ void OrvaneNativePlugin::RegisterWithRegistrar(flutter::PluginRegistrarWindows* 
 
   // The channel objects are temporaries: the handlers they install on the messenger stay.
   flutter::MethodChannel<flutter::EncodableValue> methods(registrar->messenger(),
-                                                          kMethodChannelName, &codec);
+                                                          ORVANE_NATIVE_METHOD_CHANNEL, &codec);
   methods.SetMethodCallHandler(
       [raw](const flutter::MethodCall<flutter::EncodableValue>& call,
             std::unique_ptr<flutter::MethodResult<flutter::EncodableValue>> result) {
         raw->HandleMethodCall(call, std::move(result));
       });
 
-  flutter::EventChannel<flutter::EncodableValue> events(registrar->messenger(), kEventChannelName,
-                                                        &codec);
+  flutter::EventChannel<flutter::EncodableValue> events(registrar->messenger(),
+                                                        ORVANE_NATIVE_EVENT_CHANNEL, &codec);
   events.SetStreamHandler(
       std::make_unique<flutter::StreamHandlerFunctions<flutter::EncodableValue>>(
           [raw](const flutter::EncodableValue*,
@@ -102,6 +101,13 @@ std::unique_ptr<OrvaneNativePlugin::StreamError> OrvaneNativePlugin::OnCancel() 
 HWND OrvaneNativePlugin::TopLevelWindow() const {
   const flutter::FlutterView* view = registrar_->GetView();
   return view == nullptr ? nullptr : GetTopLevelWindow(view->GetNativeWindow());
+}
+
+HWND OrvaneNativePlugin::ClipboardOwner() const {
+  // Opened without an owner, an emptied clipboard has none, and SetClipboardData then fails:
+  // a write would lose the user's content and report failure.
+  const HWND topLevel = TopLevelWindow();
+  return topLevel != nullptr ? topLevel : dispatcher_.window();
 }
 
 }  // namespace orvane_native

@@ -36,7 +36,7 @@ class OrvaneNativePlugin : public flutter::Plugin {
   static constexpr std::int32_t kNoDelegate = -1;
   static constexpr std::int64_t kAppTerminatingReleaseLimitMs = 250;
 
-  // Builds the plugin, opens "orvane_native/methods" and "orvane_native/events" on the
+  // Builds the plugin, opens the method and event channels (orvane_native_plugin_c_api.h) on the
   // registrar's messenger with handlers that point at it, and hands it to the registrar.
   static void RegisterWithRegistrar(flutter::PluginRegistrarWindows* registrar);
 
@@ -64,6 +64,8 @@ class OrvaneNativePlugin : public flutter::Plugin {
 
   // The runner's top-level window: the root of the view's window; null without a view.
   HWND TopLevelWindow() const;
+  // The window the clipboard is opened with: the top-level window, else the dispatcher's own.
+  HWND ClipboardOwner() const;
 
   void GetComputerName(Result& result) const;
   void InjectInput(const flutter::EncodableValue* arguments, Result& result);

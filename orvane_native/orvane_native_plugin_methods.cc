@@ -151,7 +151,7 @@ void OrvaneNativePlugin::ReleaseHeldInput(const EncodableValue* arguments, Resul
 }
 
 void OrvaneNativePlugin::ClipboardRead(Result& result) const {
-  const ClipboardReadResult read = orvane_native::ClipboardRead(TopLevelWindow());
+  const ClipboardReadResult read = orvane_native::ClipboardRead(ClipboardOwner());
   if (read.error) {
     ReplyServiceError(result, *read.error);
   } else if (read.text) {
@@ -167,7 +167,7 @@ void OrvaneNativePlugin::ClipboardWrite(const EncodableValue* arguments, Result&
     ReplyError(result, kInvalidStateCode, kClipboardWriteMessage);
     return;
   }
-  const std::optional<ServiceError> error = orvane_native::ClipboardWrite(TopLevelWindow(), *text);
+  const std::optional<ServiceError> error = orvane_native::ClipboardWrite(ClipboardOwner(), *text);
   if (error) {
     ReplyServiceError(result, *error);
     return;

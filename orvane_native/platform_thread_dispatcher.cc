@@ -48,7 +48,6 @@ PlatformThreadDispatcher::~PlatformThreadDispatcher() {
     const std::lock_guard<std::mutex> guard(lock_);
     ownWindow = std::exchange(window_, nullptr);
     dropped.swap(tasks_);
-    wakePending_ = false;
   }
   if (ownWindow != nullptr) {
     // Cleared first, so a wake message still in the queue finds no dispatcher.
@@ -68,12 +67,11 @@ bool PlatformThreadDispatcher::Post(Task task) {
   const std::lock_guard<std::mutex> guard(lock_);
   if (window_ == nullptr) return false;
   tasks_.push_back(std::move(task));
-  if (!wakePending_) {
-    // Posted under the lock, so destruction cannot destroy the window between the check and the
-    // post. PostMessageW does not wait for the window's thread. If it fails (a full message
-    // queue), the task stays queued and the next Post tries to wake again.
-    wakePending_ = PostMessageW(window_, kWakeMessage, 0, 0) != FALSE;
-  }
+  // No coalescing: a wake known to be pending may still be taken from the queue undispatched,
+  // which would strand this task. Posted under the lock, so destruction cannot destroy the window
+  // between the check and the post; PostMessageW does not wait for the window's thread. If it
+  // fails (a full message queue), the task stays queued for the next wake.
+  PostMessageW(window_, kWakeMessage, 0, 0);
   return true;
 }
 
@@ -87,7 +85,6 @@ void PlatformThreadDispatcher::DrainTasks() {
   {
     const std::lock_guard<std::mutex> guard(lock_);
     ready.swap(tasks_);
-    wakePending_ = false;
   }
   for (Task& task : ready) task();
 }

@@ -17,8 +17,10 @@ namespace orvane_native {
 //   to the thread that created it, and every task runs there, from the window procedure, in the
 //   order it was posted.
 // - Post may be called from any thread, including from a running task (that task then runs at a
-//   later wake, not in the current drain). Wake-ups are coalesced: one wake message is in flight
-//   however many tasks are queued behind it.
+//   later wake, not in the current drain). Every Post sends a wake message of its own, and any
+//   wake drains every task queued before it. So a wake message that a modal loop or a message
+//   filter takes from the queue without dispatching it delays the tasks ahead of it only until
+//   the next Post's wake; wakes that find the list empty do nothing.
 // - The lock guards the task list and the window handle; it is never held while a task runs or is
 //   destroyed, so tasks may take other locks and post freely.
 // - Destruction drops every queued task unrun; a Post that races with destruction (or comes from a
@@ -59,9 +61,6 @@ class PlatformThreadDispatcher {
   std::uint32_t creationError_ = 0;
   mutable std::mutex lock_;
   std::vector<Task> tasks_;
-  // True from a successful wake post until the drain that takes the list: further posts need no
-  // wake of their own. Guarded by lock_.
-  bool wakePending_ = false;
 };
 
 }  // namespace orvane_native

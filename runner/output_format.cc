@@ -2,6 +2,7 @@
 #include "runner/output_format.h"
 
 #include "runner/json_value.h"
+#include "win/inject_event.h"
 
 namespace orvane::runner {
 
@@ -75,7 +76,7 @@ const char* EventName(ObservedKind kind) {
 }
 
 std::string TraceLine(const ObservedEvent& event) {
-  const bool tagged = event.extraInfo == kInjectedTag;
+  const bool tagged = event.extraInfo == win::kInjectedTag;
   if (event.kind == ObservedKind::Key) {
     return ToLine(Json{{"injected", "key"},
                        {"scan", event.scanCode},

@@ -11,9 +11,6 @@
 
 namespace orvane::runner {
 
-// The extra-information value the plugin stamps on every event it injects.
-inline constexpr std::uintptr_t kInjectedTag = 0x4F52564E;
-
 // {"reply": "success", "value": V}, {"reply": "error", "code": C, "message": M, "details": D},
 // {"reply": "notImplemented"}, {"reply": "malformed", "hex": H} for bytes that are no reply
 // envelope, or {"reply": "no-reply"} when nothing came back in time.

@@ -12,15 +12,16 @@
 
 #include "flutter/encodable_value.h"
 #include "orvane_embedder/standin_engine.h"
+#include "orvane_native/orvane_native_plugin_c_api.h"
 #include "runner/host_window.h"
 #include "runner/method_call_client.h"
 
 namespace orvane::runner {
 
 inline constexpr wchar_t kPluginLibraryName[] = L"orvane_native_plugin.dll";
-inline constexpr char kPluginRegisterExport[] = "OrvaneNativePluginCApiRegisterWithRegistrar";
-inline constexpr char kMethodChannel[] = "orvane_native/methods";
-inline constexpr char kEventChannel[] = "orvane_native/events";
+inline constexpr char kPluginRegisterExport[] = ORVANE_NATIVE_REGISTER_EXPORT;
+inline constexpr char kMethodChannel[] = ORVANE_NATIVE_METHOD_CHANNEL;
+inline constexpr char kEventChannel[] = ORVANE_NATIVE_EVENT_CHANNEL;
 
 // The export's signature: the engine's registrar handle in, nothing out.
 using PluginRegisterFunction = void (*)(FlutterDesktopPluginRegistrarRef);

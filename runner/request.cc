@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "orvane_native/orvane_native_plugin_c_api.h"
 #include "runner/json_value.h"
 
 namespace orvane::runner {
@@ -13,8 +14,6 @@ namespace {
 
 constexpr std::array<const char*, 7> kRequestKeys = {"call",   "frame",    "raw",   "listen",
                                                      "cancel", "sleep_ms", "window"};
-constexpr char kMethodChannel[] = "orvane_native/methods";
-constexpr char kEventChannel[] = "orvane_native/events";
 constexpr char kInjectMethod[] = "injectInput";
 constexpr char kFrameArgument[] = "json";
 
@@ -96,7 +95,7 @@ ParsedLine ParseCall(const Json& object) {
   const Json& name = object["call"];
   if (!name.is_string()) return Bad("call needs a method name string");
   Request request;
-  request.channel = kMethodChannel;
+  request.channel = ORVANE_NATIVE_METHOD_CHANNEL;
   request.method = name.get<std::string>();
   if (object.contains("args")) {
     std::string reason;
@@ -116,7 +115,7 @@ ParsedLine ParseFrame(const Json& object) {
     return Bad("frame needs an object or a string");
   }
   Request request;
-  request.channel = kMethodChannel;
+  request.channel = ORVANE_NATIVE_METHOD_CHANNEL;
   request.method = kInjectMethod;
   flutter::EncodableMap arguments;
   arguments[flutter::EncodableValue(kFrameArgument)] = flutter::EncodableValue(std::move(text));
@@ -142,7 +141,7 @@ ParsedLine ParseStream(const Json& object, const std::string& key) {
   const Json& flag = object[key];
   if (!flag.is_boolean() || !flag.get<bool>()) return Bad(key + " must be true");
   Request request;
-  request.channel = kEventChannel;
+  request.channel = ORVANE_NATIVE_EVENT_CHANNEL;
   request.method = key;
   return Good(std::move(request));
 }

@@ -5,6 +5,7 @@
 
 #include "runner/json_value.h"
 #include "runner/output_format.h"
+#include "win/inject_event.h"
 
 namespace orvane::runner {
 
@@ -60,7 +61,7 @@ void SessionSummary::Observe(const ObservedEvent& event) {
   } else {
     ++mouse_;
   }
-  if (event.extraInfo != kInjectedTag) return;
+  if (event.extraInfo != win::kInjectedTag) return;
   if (event.kind == ObservedKind::Key) {
     const std::uint32_t id = event.scanCode + (event.extended ? kExtendedPrefix : 0);
     if (event.keyUp) {

@@ -1,5 +1,7 @@
 // The method channel end to end: calls encoded as the Dart side sends them, through the stand-in
-// engine into the real plugin DLL, replies checked on the wire.
+// engine into the real plugin DLL; every refusal and failure reply checked exactly.
+#include <winsock2.h>
+
 #include <future>
 #include <string>
 #include <thread>
@@ -10,18 +12,29 @@
 namespace orvane::plugin_test {
 namespace {
 
-using Kind = MethodReply::Kind;
-
 constexpr char kInvalidState[] = "invalid_state";
 constexpr char kSetInputModeMessage[] = "setInputMode needs `mode`: \"view\" or \"control\"";
+// Above INT32_MAX: a reply that took it for a signed 32-bit value would carry a negative number.
+constexpr DWORD kHighError = 0x8000FFFF;
 
-struct ArgumentCase {
-  const char* method;
-  const char* key;
-  EncodableValue goodValue;
-  EncodableValue otherScalar;  // the scalar type the argument is not
-  const char* message;
-};
+void ExpectError(const MethodReply& reply, const std::string& code, const std::string& message,
+                 const EncodableValue& details = EncodableValue()) {
+  EXPECT_EQ(reply.kind, Kind::Error);
+  EXPECT_EQ(reply.errorCode, code);
+  EXPECT_EQ(reply.errorMessage, message);
+  EXPECT_EQ(reply.errorDetails, details);
+}
+
+// The host name as the sockets library reports it, cut at any domain suffix.
+std::string SocketHostName() {
+  char name[256] = {};
+  WSADATA data{};
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return {};
+  const bool ok = gethostname(name, sizeof(name)) == 0;
+  WSACleanup();
+  const std::string full = ok ? name : "";
+  return full.substr(0, full.find('.'));
+}
 
 class PluginMethodTest : public PluginTest {
  protected:
@@ -29,80 +42,65 @@ class PluginMethodTest : public PluginTest {
 };
 
 TEST_F(PluginMethodTest, ArgumentMethods_AcceptTheirArgumentAndRefuseEveryOtherShape) {
-  const EncodableValue text("true");
-  const EncodableValue flag(true);
-  const ArgumentCase cases[] = {
-      {"injectInput", "json", EncodableValue("not json at all"), flag,
+  const struct {
+    const char* method;
+    const char* key;
+    EncodableValue good;
+    EncodableValue otherScalar;  // the scalar type the argument is not
+    const char* message;
+  } cases[] = {
+      {"injectInput", "json", EncodableValue("not json at all"), EncodableValue(true),
        "injectInput needs a string `json` argument"},
-      {"setPeerConnected", "connected", EncodableValue(false), text,
+      {"setPeerConnected", "connected", EncodableValue(false), EncodableValue("true"),
        "setPeerConnected needs a bool `connected` argument"},
-      {"setInputMode", "mode", EncodableValue("control"), flag, kSetInputModeMessage},
-      {"clipboardWrite", "text", EncodableValue("plugin test"), flag,
+      {"setInputMode", "mode", EncodableValue("control"), EncodableValue(true),
+       kSetInputModeMessage},
+      {"clipboardWrite", "text", EncodableValue("plugin test"), EncodableValue(true),
        "clipboardWrite needs a string `text` argument"},
-      {"setAlwaysOnTop", "onTop", EncodableValue(false), text,
+      {"setAlwaysOnTop", "onTop", EncodableValue(false), EncodableValue("true"),
        "setAlwaysOnTop needs a bool `onTop` argument"},
   };
-  for (const ArgumentCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.method);
     const EncodableValue key(c.key);
     // Extra keys are ignored.
-    EXPECT_EQ(Call(c.method, Args({{key, c.goodValue}, {EncodableValue("extra"), 1}})).bytes,
-              SuccessNullEnvelope());
-
-    const EncodableValue badShapes[] = {
-        EncodableValue(),                                                 // null arguments
-        EncodableValue(flutter::EncodableList{c.goodValue}),              // a list, not a map
-        Args({}),                                                         // key missing
-        Args({{EncodableValue(c.key + std::string("X")), c.goodValue}}),  // other key
-        Args({{key, EncodableValue()}}),                                  // null value
-        Args({{key, c.otherScalar}}),
-        Args({{key, EncodableValue(std::int32_t{1})}}),  // an integer is neither
-        Args({{key, EncodableValue(std::int64_t{0})}}),
-        Args({{EncodableValue(std::int32_t{7}), c.goodValue}}),  // key not a string
-    };
-    const std::vector<std::uint8_t> refusal = ErrorEnvelope(kInvalidState, c.message, std::nullopt);
-    EXPECT_EQ(Call(c.method).bytes, refusal) << "no arguments";
-    for (const EncodableValue& bad : badShapes) EXPECT_EQ(Call(c.method, bad).bytes, refusal);
+    const MethodReply ok =
+        Call(c.method, EncodableValue(EncodableMap{{key, c.good}, {EncodableValue("x"), 1}}));
+    EXPECT_EQ(ok.kind, Kind::Success);
+    EXPECT_TRUE(ok.value.IsNull());
+    ExpectError(Call(c.method), kInvalidState, c.message);
+    for (const EncodableValue& bad : {
+             EncodableValue(), EncodableValue(flutter::EncodableList{c.good}),  // not a map
+             EncodableValue(EncodableMap{}), Arg("other", c.good), Arg(c.key, EncodableValue()),
+             Arg(c.key, c.otherScalar), Arg(c.key, EncodableValue(std::int32_t{1})),
+             Arg(c.key, EncodableValue(std::int64_t{0})),
+             EncodableValue(EncodableMap{{EncodableValue(7), c.good}}),  // key not a string
+         }) {
+      ExpectError(Call(c.method, bad), kInvalidState, c.message);
+    }
   }
   // The mode is one of the exact lower-case words.
-  EXPECT_EQ(Call("setInputMode", Arg("mode", EncodableValue("view"))).bytes, SuccessNullEnvelope());
+  EXPECT_EQ(Call("setInputMode", Arg("mode", EncodableValue("view"))).kind, Kind::Success);
   for (const char* mode : {"View", "control ", "CONTROL", "", "viewer"}) {
-    EXPECT_EQ(Call("setInputMode", Arg("mode", EncodableValue(mode))).bytes,
-              ErrorEnvelope(kInvalidState, kSetInputModeMessage, std::nullopt))
-        << '"' << mode << '"';
+    ExpectError(Call("setInputMode", Arg("mode", EncodableValue(mode))), kInvalidState,
+                kSetInputModeMessage);
   }
 }
 
-TEST_F(PluginMethodTest, ArgumentFreeMethods_SucceedWithTheirFixedValues) {
+TEST_F(PluginMethodTest, FixedAnswersRefusalsAndUnknownNames) {
   for (const char* method : {"openPrivacySettings", "sendClipboard", "releaseHeldInput"}) {
-    EXPECT_EQ(Call(method).bytes, SuccessNullEnvelope()) << method;
+    const MethodReply reply = Call(method);
+    EXPECT_EQ(reply.kind, Kind::Success) << method;
+    EXPECT_TRUE(reply.value.IsNull()) << method;
   }
-  const EncodableValue granted(EncodableMap{{EncodableValue("screenRecording"), true},
-                                            {EncodableValue("inputControl"), true}});
-  const MethodReply permissions = Call("getPermissions");
-  ASSERT_EQ(permissions.kind, Kind::Success);
-  EXPECT_EQ(permissions.value, granted);
-
-  // The name's value is checked at the service level; here its type on the wire.
-  const MethodReply name = Call("getComputerName");
-  ASSERT_EQ(name.kind, Kind::Success) << name.errorCode;
-  ASSERT_NE(std::get_if<std::string>(&name.value), nullptr);
-  EXPECT_FALSE(std::get<std::string>(name.value).empty());
-  // A 64-bit integer on the wire, whatever its size.
+  EXPECT_EQ(Call("getComputerName").value, EncodableValue(SocketHostName()));
   const MethodReply count = Call("clipboardChangeCount");
-  ASSERT_GE(count.bytes.size(), 2u);
-  EXPECT_EQ(count.bytes[1], 4);
-}
-
-TEST_F(PluginMethodTest, SendInputIsAlwaysRefusedAndUnknownNamesAreNotImplemented) {
-  const std::vector<std::uint8_t> refusal = ErrorEnvelope(
-      kInvalidState,
-      "sendInput is the controller's method and is handled in Dart on Windows "
-      "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput",
-      std::nullopt);
-  EXPECT_EQ(Call("sendInput").bytes, refusal);
-  EXPECT_EQ(Call("sendInput", Arg("json", EncodableValue("{}"))).bytes, refusal);
-
+  EXPECT_NE(std::get_if<std::int64_t>(&count.value), nullptr);
+  for (const EncodableValue& args : {EncodableValue(), Arg("json", EncodableValue("{}"))}) {
+    ExpectError(Call("sendInput", args), kInvalidState,
+                "sendInput is the controller's method and is handled in Dart on Windows "
+                "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput");
+  }
   for (const char* method : {"Quit", "", "getcomputername", "sendinput", "injectInput ", "nope"}) {
     const MethodReply reply = Call(method);
     EXPECT_EQ(reply.kind, Kind::NotImplemented) << '"' << method << '"';
@@ -110,43 +108,86 @@ TEST_F(PluginMethodTest, SendInputIsAlwaysRefusedAndUnknownNamesAreNotImplemente
   }
 }
 
+// A release names its reason, or "unspecified" when the reason is missing or not a string.
+TEST_F(PluginMethodTest, ReleaseHeldInput_LogsItsReason) {
+  for (const auto& [args, line] : {
+           std::pair{Arg("reason", EncodableValue("demo")), "(demo): 1 event(s)"},
+           std::pair{Arg("reason", EncodableValue(3)), "(unspecified): 1 event(s)"},
+       }) {
+    HoldKeyA();
+    EXPECT_EQ(Call("releaseHeldInput", args).kind, Kind::Success);
+    EXPECT_TRUE(log_.WaitFor(std::string("input: releasing held input ") + line, kLogWaitMs));
+  }
+}
+
+// Failures the system cannot be made to produce here are provoked at the plugin's imports.
+BOOL WINAPI FailComputerName(COMPUTER_NAME_FORMAT, LPWSTR, LPDWORD) {
+  SetLastError(kHighError);
+  return FALSE;
+}
+BOOL WINAPI ReportNoComputerName(COMPUTER_NAME_FORMAT, LPWSTR, LPDWORD size) {
+  *size = 0;
+  SetLastError(ERROR_MORE_DATA);
+  return FALSE;
+}
+HANDLE WINAPI FailSetClipboardData(UINT, HANDLE) {
+  SetLastError(kHighError);
+  return nullptr;
+}
+
+TEST_F(PluginMethodTest, SystemFailures_AreReportedWithTheirWin32Code) {
+  const struct {
+    const char* import;
+    const void* fake;
+    const char* method;
+    EncodableValue args;
+    const char* code;
+    const char* message;
+    std::int64_t details;
+  } cases[] = {
+      {"GetComputerNameExW", reinterpret_cast<const void*>(&FailComputerName), "getComputerName",
+       EncodableValue(), "computer_name_failed",
+       "GetComputerNameExW(ComputerNamePhysicalDnsHostname) failed", kHighError},
+      {"GetComputerNameExW", reinterpret_cast<const void*>(&ReportNoComputerName),
+       "getComputerName", EncodableValue(), "computer_name_failed",
+       "GetComputerNameExW(ComputerNamePhysicalDnsHostname) failed", ERROR_INVALID_DATA},
+      {"SetClipboardData", reinterpret_cast<const void*>(&FailSetClipboardData), "clipboardWrite",
+       Arg("text", EncodableValue("lost")), "clipboard_write_failed", "SetClipboardData failed",
+       kHighError},
+  };
+  ASSERT_EQ(Call("clipboardWrite", Arg("text", EncodableValue("before"))).kind, Kind::Success);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.import);
+    const ImportPatch patch(Plugin(), c.import, c.fake);
+    ASSERT_TRUE(patch.patched());
+    ExpectError(Call(c.method, c.args), c.code, c.message, EncodableValue(c.details));
+  }
+  // The failed write had emptied the clipboard already: no text, answered with null.
+  const MethodReply empty = Call("clipboardRead");
+  EXPECT_EQ(empty.kind, Kind::Success);
+  EXPECT_TRUE(empty.value.IsNull());
+}
+
 TEST_F(PluginMethodTest, Clipboard_HeldOpenElsewhereIsBusyAndUnchanged) {
   ASSERT_EQ(Call("clipboardWrite", Arg("text", EncodableValue("kept"))).kind, Kind::Success);
-  const MethodReply before = Call("clipboardChangeCount");
+  const EncodableValue count = Call("clipboardChangeCount").value;
   // Another thread holds the clipboard open, as another application would.
   std::promise<bool> opened;
   std::promise<void> release;
   std::thread holder([&] {
     const bool ok = OpenClipboard(nullptr) != FALSE;
     opened.set_value(ok);
-    if (!ok) return;
     release.get_future().wait();
-    CloseClipboard();
+    if (ok) CloseClipboard();
   });
-  if (!opened.get_future().get()) {
-    holder.join();
-    FAIL() << "the helper thread could not open the clipboard";
-  }
-  const std::vector<std::uint8_t> busy =
-      ErrorEnvelope("clipboard_busy", "OpenClipboard failed", std::nullopt);
-  EXPECT_EQ(Call("clipboardRead").bytes, busy);
-  EXPECT_EQ(Call("clipboardWrite", Arg("text", EncodableValue("lost"))).bytes, busy);
-  EXPECT_EQ(Call("clipboardChangeCount").value, before.value);
+  EXPECT_TRUE(opened.get_future().get());
+  ExpectError(Call("clipboardRead"), "clipboard_busy", "OpenClipboard failed");
+  ExpectError(Call("clipboardWrite", Arg("text", EncodableValue("lost"))), "clipboard_busy",
+              "OpenClipboard failed");
+  EXPECT_EQ(Call("clipboardChangeCount").value, count);
   release.set_value();
   holder.join();
   EXPECT_EQ(Call("clipboardRead").value, EncodableValue("kept"));
-}
-
-TEST_F(PluginMethodTest, EventChannel_ListenTwiceThenCancel_CancelWithoutListenIsRefused) {
-  runner::MethodCallClient& events = host_->events();
-  EXPECT_EQ(events.Call("cancel").bytes,
-            ErrorEnvelope("error", "No active stream to cancel", std::nullopt));
-  EXPECT_EQ(events.Call("listen").bytes, SuccessNullEnvelope());
-  EXPECT_EQ(events.Call("listen").bytes, SuccessNullEnvelope());
-  EXPECT_EQ(events.Call("cancel").bytes, SuccessNullEnvelope());
-  EXPECT_EQ(events.Call("cancel").kind, Kind::Error);
-  // Nothing is ever sent on the channel.
-  EXPECT_FALSE(host_->engine().TakeSent().has_value());
 }
 
 }  // namespace

@@ -1,25 +1,20 @@
 // Test fixture: a host that does what a runner does (windows, stand-in engine, registrar) with the
-// real plugin DLL registered through its export, plus the reply envelopes as the wire spells them.
+// real plugin DLL registered through its export, the log captured, and a way to make a Win32 call
+// the plugin imports fail on demand.
 #ifndef TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 #define TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <initializer_list>
+#include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
-#include "orvane_native/stderr_capture_test_util.h"
-#include "runner/input_observer.h"
-#include "runner/message_loop.h"
+#include "orvane_native/testing/stderr_capture.h"
 #include "runner/plugin_host.h"
+#include "win/test_frames.h"
 
 namespace orvane::plugin_test {
 
@@ -27,68 +22,67 @@ using flutter::EncodableMap;
 using flutter::EncodableValue;
 using runner::MethodReply;
 using runner::ViewMode;
+using Kind = MethodReply::Kind;
 
 inline constexpr std::int64_t kLogWaitMs = 2000;
-inline constexpr std::uint32_t kInvalidWindowHandle = 1400;
-// The tag the plugin stamps on every input record it injects.
-inline constexpr std::uintptr_t kInjectedTag = 0x4F52564E;
-
-// The key events the plugin injected for the given scan codes, oldest first. Everything else the
-// hooks saw is left out, including the modifier sweep that follows every release.
-inline std::vector<runner::ObservedEvent> TaggedKeys(const std::vector<runner::ObservedEvent>& all,
-                                                     std::initializer_list<std::uint32_t> scans) {
-  std::vector<runner::ObservedEvent> keys;
-  for (const runner::ObservedEvent& event : all) {
-    const bool wanted = std::find(scans.begin(), scans.end(), event.scanCode) != scans.end();
-    if (event.kind == runner::ObservedKind::Key && event.extraInfo == kInjectedTag && wanted) {
-      keys.push_back(event);
-    }
-  }
-  return keys;
-}
-
-// Standard-codec bytes written out by hand, so replies are checked against the wire format rather
-// than against the codec that produced them. Strings here are shorter than 254 bytes.
-inline void AppendString(std::vector<std::uint8_t>& bytes, std::string_view text) {
-  constexpr std::uint8_t kStringType = 7;
-  bytes.push_back(kStringType);
-  bytes.push_back(static_cast<std::uint8_t>(text.size()));
-  bytes.insert(bytes.end(), text.begin(), text.end());
-}
-
-inline std::vector<std::uint8_t> SuccessNullEnvelope() { return {0x00, 0x00}; }
-
-inline std::vector<std::uint8_t> ErrorEnvelope(std::string_view code, std::string_view message,
-                                               std::optional<std::int64_t> details) {
-  constexpr std::uint8_t kErrorEnvelope = 1;
-  constexpr std::uint8_t kNullType = 0;
-  constexpr std::uint8_t kInt64Type = 4;
-  constexpr int kInt64Bytes = 8;
-  constexpr int kBitsPerByte = 8;
-  std::vector<std::uint8_t> bytes = {kErrorEnvelope};
-  AppendString(bytes, code);
-  AppendString(bytes, message);
-  if (!details) {
-    bytes.push_back(kNullType);
-    return bytes;
-  }
-  bytes.push_back(kInt64Type);
-  const auto value = static_cast<std::uint64_t>(*details);
-  for (int i = 0; i < kInt64Bytes; ++i) {
-    bytes.push_back(static_cast<std::uint8_t>(value >> (kBitsPerByte * i)));
-  }
-  return bytes;
-}
-
-inline EncodableValue Args(
-    std::initializer_list<std::pair<const EncodableValue, EncodableValue>> entries) {
-  return EncodableValue(EncodableMap(entries));
-}
 
 // A map with the one argument.
 inline EncodableValue Arg(const char* key, EncodableValue value) {
-  return Args({{EncodableValue(key), std::move(value)}});
+  return EncodableValue(EncodableMap{{EncodableValue(key), std::move(value)}});
 }
+
+// The loaded module's image, read through its relative virtual addresses.
+inline const std::uint8_t* At(HMODULE module, DWORD rva) {
+  return reinterpret_cast<const std::uint8_t*>(module) + rva;
+}
+inline const IMAGE_DATA_DIRECTORY& Directory(HMODULE module, int entry) {
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(At(module, dos->e_lfanew));
+  return nt->OptionalHeader.DataDirectory[entry];
+}
+
+// While in scope, the module's calls to the function it imports under `name` go to `fake`
+// instead: a Win32 failure provoked for code that has no seam for it.
+class ImportPatch {
+ public:
+  ImportPatch(HMODULE module, const char* name, const void* fake) {
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+             At(module, Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
+         slot_ == nullptr && entry->Name != 0; ++entry) {
+      auto* names =
+          reinterpret_cast<const IMAGE_THUNK_DATA64*>(At(module, entry->OriginalFirstThunk));
+      auto* slots = const_cast<IMAGE_THUNK_DATA64*>(
+          reinterpret_cast<const IMAGE_THUNK_DATA64*>(At(module, entry->FirstThunk)));
+      for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+        if (IMAGE_SNAP_BY_ORDINAL64(names->u1.Ordinal)) continue;
+        const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
+            At(module, static_cast<DWORD>(names->u1.AddressOfData)));
+        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
+        slot_ = &slots->u1.Function;
+        original_ = Write(reinterpret_cast<ULONGLONG>(fake));
+        break;
+      }
+    }
+  }
+  ~ImportPatch() {
+    if (slot_ != nullptr) Write(original_);
+  }
+  ImportPatch(const ImportPatch&) = delete;
+  ImportPatch& operator=(const ImportPatch&) = delete;
+  bool patched() const { return slot_ != nullptr; }
+
+ private:
+  ULONGLONG Write(ULONGLONG value) {
+    DWORD protection = 0;
+    VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection);
+    const ULONGLONG old = *slot_;
+    *slot_ = value;
+    VirtualProtect(slot_, sizeof(*slot_), protection, &protection);
+    return old;
+  }
+  ULONGLONG* slot_ = nullptr;
+  ULONGLONG original_ = 0;
+};
 
 class PluginTest : public ::testing::Test {
  protected:
@@ -98,6 +92,7 @@ class PluginTest : public ::testing::Test {
     ASSERT_TRUE(host_) << error;
     ASSERT_TRUE(host_->LoadPlugin(&error)) << error;
   }
+  static HMODULE Plugin() { return GetModuleHandleW(runner::kPluginLibraryName); }
 
   MethodReply Call(const std::string& method, const EncodableValue* arguments = nullptr) {
     return host_->Call(method, arguments);
@@ -105,20 +100,19 @@ class PluginTest : public ::testing::Test {
   MethodReply Call(const std::string& method, const EncodableValue& arguments) {
     return host_->Call(method, &arguments);
   }
-
   HWND TopLevel() { return host_->window()->window(); }
 
-  void Connect() {
-    ASSERT_EQ(Call("setPeerConnected", Arg("connected", true)).kind, MethodReply::Kind::Success);
-  }
-  void Inject(const std::string& frame) {
-    ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).bytes, SuccessNullEnvelope());
+  // Links up and presses A, so that a release has something to let go of.
+  void HoldKeyA() {
+    ASSERT_EQ(Call("setPeerConnected", Arg("connected", true)).kind, Kind::Success);
+    const std::string frame = win::test::keyDown(win::test::kUsageA);
+    ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).kind, Kind::Success);
   }
 
   // Plugin teardown first, while the log is still captured.
   void TearDown() override { host_.reset(); }
 
-  orvane_native::StderrCapture log_;
+  orvane_native::testing::StderrCapture log_;
   std::unique_ptr<runner::PluginHost> host_;
 };
 

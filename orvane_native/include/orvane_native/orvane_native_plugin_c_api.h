@@ -13,13 +13,21 @@ typedef struct FlutterDesktopPluginRegistrar* FlutterDesktopPluginRegistrarRef;
 #define FLUTTER_PLUGIN_EXPORT __declspec(dllimport)
 #endif
 
+/* The channels the plugin opens on the registrar's messenger, as the Dart side names them. */
+#define ORVANE_NATIVE_METHOD_CHANNEL "orvane_native/methods"
+#define ORVANE_NATIVE_EVENT_CHANNEL "orvane_native/events"
+
+/* The name of the export below, for a runner that loads the library and finds it with
+ * GetProcAddress. */
+#define ORVANE_NATIVE_REGISTER_EXPORT "OrvaneNativePluginCApiRegisterWithRegistrar"
+
 #if defined(__cplusplus)
 extern "C" {
 #endif
 
-/* Builds the plugin for the engine's registrar, opens "orvane_native/methods" and
- * "orvane_native/events", and hands the plugin to the registrar, which destroys it when the engine
- * destroys the registrar. Call on the platform thread. A null handle registers nothing. */
+/* Builds the plugin for the engine's registrar, opens ORVANE_NATIVE_METHOD_CHANNEL and
+ * ORVANE_NATIVE_EVENT_CHANNEL, and hands the plugin to the registrar, which destroys it when the
+ * engine destroys the registrar. Call on the platform thread. A null handle registers nothing. */
 FLUTTER_PLUGIN_EXPORT void OrvaneNativePluginCApiRegisterWithRegistrar(
     FlutterDesktopPluginRegistrarRef registrar);
 

@@ -2,8 +2,8 @@
 // pointing file descriptor 2 at a temporary file. A plugin DLL with a C++ runtime of its own shares
 // msvcrt's stderr and descriptor 2 with the test executable, so lines written from any thread of
 // either are caught; a file, unlike a pipe, never blocks a writer however much is logged.
-#ifndef ORVANE_NATIVE_STDERR_CAPTURE_TEST_UTIL_H_
-#define ORVANE_NATIVE_STDERR_CAPTURE_TEST_UTIL_H_
+#ifndef ORVANE_NATIVE_TESTING_STDERR_CAPTURE_H_
+#define ORVANE_NATIVE_TESTING_STDERR_CAPTURE_H_
 
 #include <fcntl.h>
 #include <io.h>
@@ -18,22 +18,20 @@
 #include <string_view>
 #include <thread>
 
-namespace orvane_native {
+namespace orvane_native::testing {
 
 class StderrCapture {
  public:
   StderrCapture() {
     wchar_t folder[MAX_PATH] = {};
     wchar_t path[MAX_PATH] = {};
-    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"olg", 0, path) == 0) {
+    int file = -1;
+    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"olg", 0, path) == 0 ||
+        _wsopen_s(&file, path, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE) != 0) {
       return;
     }
     path_ = path;
     std::fflush(stderr);
-    int file = -1;
-    if (_wsopen_s(&file, path, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE) != 0) {
-      return;
-    }
     saved_ = _dup(kStderr);
     _dup2(file, kStderr);
     _close(file);
@@ -53,18 +51,10 @@ class StderrCapture {
     std::string text;
     int file = -1;
     if (_wsopen_s(&file, path_.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return text;
-    char buffer[kReadChunk];
-    for (int got = 0; (got = _read(file, buffer, sizeof(buffer))) > 0;) {
-      text.append(buffer, static_cast<std::size_t>(got));
-    }
+    char buffer[4096];
+    for (int got = 0; (got = _read(file, buffer, sizeof(buffer))) > 0;) text.append(buffer, got);
     _close(file);
     return text;
-  }
-
-  // Restores the stream and returns what was captured.
-  std::string Take() {
-    Restore();
-    return Text();
   }
 
   bool Contains(std::string_view needle) const { return Text().find(needle) != std::string::npos; }
@@ -74,7 +64,7 @@ class StderrCapture {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (!Contains(needle)) {
       if (std::chrono::steady_clock::now() >= deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
   }
@@ -89,13 +79,10 @@ class StderrCapture {
   }
 
   static constexpr int kStderr = 2;
-  static constexpr std::size_t kReadChunk = 4096;
-  static constexpr int kPollMs = 5;
-
   std::wstring path_;
   int saved_ = -1;
 };
 
-}  // namespace orvane_native
+}  // namespace orvane_native::testing
 
-#endif  // ORVANE_NATIVE_STDERR_CAPTURE_TEST_UTIL_H_
+#endif  // ORVANE_NATIVE_TESTING_STDERR_CAPTURE_H_
