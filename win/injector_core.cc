@@ -20,8 +20,9 @@ std::string decimal(std::uint64_t value) { return std::to_string(value); }
 }  // namespace
 
 InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                           double watchdogLimitSeconds)
+                           double watchdogLimitSeconds, WatchdogClock clock)
     : logSink_(std::move(logSink)),
+      clock_(std::move(clock)),
       watchdog_(watchdogLimitSeconds),
       inputSystem_(std::move(inputSystem)),
       queue_(kInjectionQueueLabel) {}
@@ -80,7 +81,7 @@ void InjectorCore::handleFrame(const std::string& frame) {
       sendEvents(batch.events);
     }
   }
-  applyWatchdog(watchdog_.onActivity(steadySeconds(), held_.anyHeld()));
+  applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
 }
 
 void InjectorCore::reportTranslation(const InjectBatch& batch) {
@@ -196,7 +197,7 @@ void InjectorCore::applyWatchdog(const WatchdogVerdict& verdict) {
 
 void InjectorCore::watchdogTick() {
   watchdogTimerId_ = 0;
-  applyWatchdog(watchdog_.check(steadySeconds(), held_.anyHeld()));
+  applyWatchdog(watchdog_.check(clock_(), held_.anyHeld()));
 }
 
 }  // namespace orvane::win

@@ -7,7 +7,7 @@
 
 #include "runner/input_observer.h"
 #include "tests/plugin/plugin_fixture.h"
-#include "win/test_frames.h"
+#include "win/testing/test_frames.h"
 
 namespace orvane::plugin_test {
 namespace {
