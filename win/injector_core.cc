@@ -177,9 +177,13 @@ void InjectorCore::applyWatchdog(const WatchdogVerdict& verdict) {
     case WatchdogVerdict::Kind::Wait:
       // A pending check keeps its deadline; it finds the later activity and reschedules itself.
       if (watchdogTimerId_ == 0) {
+        // The tick learns its own id once PostDelayed returns; it cannot run before this task
+        // ends, since both run on the injection thread.
+        auto ownId = std::make_shared<std::uint64_t>(0);
         watchdogTimerId_ =
             queue_.PostDelayed(watchdogDelayNanoseconds(verdict.remainingSeconds),
-                               [core = shared_from_this()] { core->watchdogTick(); });
+                               [core = shared_from_this(), ownId] { core->watchdogTick(*ownId); });
+        *ownId = watchdogTimerId_;
       }
       return;
     case WatchdogVerdict::Kind::Fire: {
@@ -195,8 +199,12 @@ void InjectorCore::applyWatchdog(const WatchdogVerdict& verdict) {
   }
 }
 
-void InjectorCore::watchdogTick() {
-  watchdogTimerId_ = 0;
+void InjectorCore::watchdogTick(std::uint64_t ownId) {
+  // A tick cancelled too late (already queued to run) is no longer the pending one: a later
+  // check may be, and forgetting its id would leave it running with no way to cancel it.
+  if (watchdogTimerId_ == ownId) {
+    watchdogTimerId_ = 0;
+  }
   applyWatchdog(watchdog_.check(clock_(), held_.anyHeld()));
 }
 

@@ -66,7 +66,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void applyMode(InputMode mode);
   void releaseHeld(std::string_view reason);
   void applyWatchdog(const WatchdogVerdict& verdict);
-  void watchdogTick();
+  // The scheduled check; ownId is the timer id it was scheduled under.
+  void watchdogTick(std::uint64_t ownId);
   bool watchdogPending() const { return watchdogTimerId_ != 0; }
   HeldInput& heldForTesting() { return held_; }
 
