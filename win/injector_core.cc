@@ -27,6 +27,12 @@ InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSy
       inputSystem_(std::move(inputSystem)),
       queue_(kInjectionQueueLabel) {}
 
+InjectorCore::~InjectorCore() {
+  if (held_.anyHeld()) {
+    releaseHeld("destructor");
+  }
+}
+
 void InjectorCore::log(const std::string& line) const {
   if (logSink_) {
     logSink_(line);

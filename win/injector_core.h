@@ -53,6 +53,11 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
                double watchdogLimitSeconds, WatchdogClock clock = steadySeconds);
 
+  // Releases whatever is still held. Normally the destructor release has emptied the record;
+  // when that release timed out behind a stuck SendInput and the shutdown discarded it, this runs
+  // when the last task lets go of the state, on the detached worker once SendInput returns.
+  ~InjectorCore();
+
   InjectorCore(const InjectorCore&) = delete;
   InjectorCore& operator=(const InjectorCore&) = delete;
 

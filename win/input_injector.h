@@ -14,7 +14,8 @@
 // - Ownership: the injector owns its input system and its queue. State is shared with the tasks
 //   it posts, so a worker left running after a failed shutdown never touches freed memory.
 // - Destruction releases held input ("destructor", up to 1000 ms), then stops the worker (up to
-//   1000 ms); frames still queued at that point are discarded undecoded.
+//   1000 ms); frames still queued at that point are discarded undecoded. A worker stuck in
+//   SendInput past both limits is left behind and releases what is held once it returns.
 #ifndef ORVANE_WIN_INPUT_INJECTOR_H_
 #define ORVANE_WIN_INPUT_INJECTOR_H_
 
