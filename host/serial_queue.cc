@@ -98,6 +98,7 @@ void RunGuarded(const std::string& label, const SerialQueue::Task& task) {
     std::fprintf(stderr, "%s: a task ended with an exception; the queue goes on\n", label.c_str());
   }
 #else
+  static_cast<void>(label);  // Only the exception report names the queue.
   task();
 #endif
 }
