@@ -9,30 +9,25 @@ class FakeInputSystem : public InputSystem {
  public:
   explicit FakeInputSystem(std::shared_ptr<FakeInput> input) : in_(std::move(input)) {}
   ~FakeInputSystem() override {
-    const std::lock_guard<std::mutex> lock(in_->mutex_);
-    in_->systemDestroyed_ = true;
+    in_->locked([this] { in_->destroyed_ = true; });
     in_->changed_.notify_all();
   }
   std::uint32_t sendInput(const std::vector<InjectEvent>& events) override {
     return in_->send(events);
   }
-  std::uint32_t getLastError() override {
-    const std::lock_guard<std::mutex> lock(in_->mutex_);
-    return in_->lastError_;
-  }
-  std::int16_t getAsyncKeyState(std::int32_t virtualKey) override {
-    const std::lock_guard<std::mutex> lock(in_->mutex_);
-    const auto found = in_->keyStates_.find(virtualKey);
-    return found == in_->keyStates_.end() ? std::int16_t{1} : found->second;
+  std::uint32_t getLastError() override { return FakeInput::kLastError; }
+  std::int16_t getAsyncKeyState(std::int32_t vk) override {
+    return in_->locked(
+        [&] { return in_->keys_.count(vk) != 0 ? in_->keys_[vk] : std::int16_t{1}; });
   }
   bool getPhysicalCursorPos(CursorPoint& point) override {
-    const std::lock_guard<std::mutex> lock(in_->mutex_);
-    if (in_->cursorReadable_) point = in_->cursor_;
-    return in_->cursorReadable_;
+    return in_->locked([&] {
+      if (in_->readable_) point = in_->cursor_;
+      return in_->readable_;
+    });
   }
   std::int32_t getSystemMetrics(std::int32_t index) override {
-    const std::lock_guard<std::mutex> lock(in_->mutex_);
-    return in_->metrics_[index];
+    return in_->locked([&] { return in_->metrics_[index]; });
   }
 
  private:
@@ -41,49 +36,6 @@ class FakeInputSystem : public InputSystem {
 
 std::unique_ptr<InputSystem> FakeInput::makeSystem() {
   return std::make_unique<FakeInputSystem>(shared_from_this());
-}
-
-void FakeInput::pushSendCount(std::uint32_t taken) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  sendCounts_.push_back(taken);
-}
-
-void FakeInput::setLastError(std::uint32_t error) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  lastError_ = error;
-}
-
-void FakeInput::setKeyState(std::int32_t virtualKey, std::int16_t state) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  keyStates_[virtualKey] = state;
-}
-
-void FakeInput::setMetric(std::int32_t index, std::int32_t value) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  metrics_[index] = value;
-}
-
-void FakeInput::setCursor(CursorPoint point, bool readable, bool follows) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  cursor_ = point;
-  cursorReadable_ = readable;
-  cursorFollows_ = follows;
-}
-
-void FakeInput::pauseSends(bool paused) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  paused_ = paused;
-  changed_.notify_all();
-}
-
-bool FakeInput::waitPausedInSend(std::chrono::milliseconds limit) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, limit, [this] { return pausedInSend_; });
-}
-
-bool FakeInput::waitSystemDestroyed(std::chrono::milliseconds limit) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, limit, [this] { return systemDestroyed_; });
 }
 
 std::uint32_t FakeInput::send(const std::vector<InjectEvent>& events) {
@@ -121,30 +73,10 @@ void FakeInput::track(const InjectEvent& event) {
     }
   }
   constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
-  if (cursorFollows_ && (event.flags & (kAbsoluteMove | kMouseVirtualDesk)) == kAbsoluteMove) {
+  if (follows_ && (event.flags & (kAbsoluteMove | kMouseVirtualDesk)) == kAbsoluteMove) {
     cursor_.x = mulDiv(event.dx, metrics_[kMetricPrimaryWidth] - 1, 65535);
     cursor_.y = mulDiv(event.dy, metrics_[kMetricPrimaryHeight] - 1, 65535);
   }
-}
-
-std::vector<std::vector<InjectEvent>> FakeInput::batches() const {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  return batches_;
-}
-
-std::set<std::uint16_t> FakeInput::downKeys() const {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  return downKeys_;
-}
-
-std::uint32_t FakeInput::downButtons() const {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  return downButtons_;
-}
-
-std::vector<std::uint32_t> FakeInput::strays() const {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  return strays_;
 }
 
 }  // namespace orvane::win
