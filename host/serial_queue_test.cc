@@ -26,13 +26,16 @@ struct Gate {
   void Wait() const { open.wait(); }
 };
 
-// Blocks the worker until the returned gate opens; returns once the worker is inside.
-std::shared_ptr<Gate> Block(SerialQueue& queue) {
+// Blocks the worker until the returned gate opens, then runs `after`; returns once the worker
+// is inside.
+std::shared_ptr<Gate> Block(
+    SerialQueue& queue, SerialQueue::Task after = [] {}) {
   auto gate = std::make_shared<Gate>();
   auto inside = std::make_shared<Gate>();
-  EXPECT_TRUE(queue.Post([gate, inside] {
+  EXPECT_TRUE(queue.Post([gate, inside, after] {
     inside->Open();
     gate->Wait();
+    after();
   }));
   inside->Wait();
   return gate;
@@ -114,11 +117,11 @@ TEST(SerialQueueTest, Cancel_RemovesOnlyScheduledTimersWhichThenNeverRun) {
   EXPECT_FALSE(queue.Cancel(tie));  // already run
 
   // A due timer moved to run behind a busy task can no longer be cancelled, and still runs.
-  std::shared_ptr<Gate> busy;
-  ASSERT_TRUE(queue.PostAndWait([&] { ASSERT_NE(queue.PostDelayed(0, [runs] { ++*runs; }), 0u); },
-                                kGenerousMs));
-  busy = Block(queue);
-  EXPECT_FALSE(queue.Cancel(tie + 1));
+  std::uint64_t moved = 0;
+  ASSERT_TRUE(
+      queue.PostAndWait([&] { moved = queue.PostDelayed(0, [runs] { ++*runs; }); }, kGenerousMs));
+  const auto busy = Block(queue);  // the worker moved the due timer to run before taking this
+  EXPECT_FALSE(queue.Cancel(moved));
   busy->Open();
   Drain(queue);
   EXPECT_EQ(runs->load(), 101);
@@ -145,15 +148,8 @@ TEST(SerialQueueTest, Shutdown_DiscardsPendingWorkAndRefusesPosts) {
 
 TEST(SerialQueueTest, Shutdown_GivesUpOnABusyWorkerWhichStillFinishes) {
   auto queue = std::make_unique<SerialQueue>("test");
-  auto inside = std::make_shared<Gate>();
-  auto gate = std::make_shared<Gate>();
   auto finished = std::make_shared<Gate>();
-  ASSERT_TRUE(queue->Post([inside, gate, finished] {
-    inside->Open();
-    gate->Wait();
-    finished->Open();
-  }));
-  inside->Wait();
+  const auto gate = Block(*queue, [finished] { finished->Open(); });
   std::atomic<bool> waited{true};
   std::thread waiter([&] { waited = queue->PostAndWait([] {}, 50); });
   EXPECT_FALSE(queue->Shutdown(0));  // busy: gives up at once and detaches

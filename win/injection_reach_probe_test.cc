@@ -1,4 +1,5 @@
-// Reach probe: classification of one sample and the verdict lines, which change only on a change.
+// Reach probe: the verdict on one sample. Arming, and lines written only when the verdict
+// changes, are checked through the injector.
 #include "win/injection_reach_probe.h"
 
 #include <gtest/gtest.h>
@@ -18,33 +19,15 @@ constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
 constexpr CursorPoint kStart{100, 100};
 constexpr CursorPoint kTarget{500, 300};
 
-struct ProbeCase {
-  const char* name;
-  std::optional<CursorPoint> before;
-  std::optional<CursorPoint> after;
-  ProbeVerdict verdict;
-  std::uint32_t flags = kAbsoluteMove;
-  bool sent = true;
-  std::int32_t width = kIdentityScreen;
-};
-
-class ReachProbeTest : public ::testing::Test {
- protected:
-  const char* observe(const ProbeCase& c) {
-    input_->setMetric(kMetricPrimaryWidth, c.width);
-    input_->setMetric(kMetricPrimaryHeight, kIdentityScreen);
-    input_->setCursor(c.after.value_or(CursorPoint{}), c.after.has_value());
-    return probe_.observe(*system_, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.sent,
-                          c.before.value_or(CursorPoint{}), c.before.has_value());
-  }
-
-  std::shared_ptr<FakeInput> input_ = std::make_shared<FakeInput>();
-  std::unique_ptr<InputSystem> system_ = input_->makeSystem();
-  InjectionReachProbe probe_;
-};
-
-TEST_F(ReachProbeTest, ClassifiesEachSample) {
-  const ProbeCase cases[] = {
+TEST(ReachProbe, ClassifiesEachSample) {
+  const struct {
+    const char* name;
+    std::optional<CursorPoint> before, after;
+    ProbeVerdict verdict;
+    std::uint32_t flags = kAbsoluteMove;
+    bool sent = true;
+    std::int32_t width = kIdentityScreen;
+  } cases[] = {
       {"arrived", kStart, kTarget, ProbeVerdict::Reaching},
       {"within two pixels", kStart, CursorPoint{502, 298}, ProbeVerdict::Reaching},
       {"did not move", kStart, kStart, ProbeVerdict::Discarded},
@@ -59,13 +42,20 @@ TEST_F(ReachProbeTest, ClassifiesEachSample) {
       {"first read failed", std::nullopt, kStart, ProbeVerdict::Inconclusive},
       {"second read failed", kStart, std::nullopt, ProbeVerdict::Inconclusive},
   };
-  for (const ProbeCase& c : cases) {
-    probe_ = InjectionReachProbe();
+  const auto input = std::make_shared<FakeInput>();
+  const auto system = input->makeSystem();
+  for (const auto& c : cases) {
+    input->setMetric(kMetricPrimaryWidth, c.width);
+    input->setMetric(kMetricPrimaryHeight, kIdentityScreen);
+    input->setCursor(c.after.value_or(CursorPoint{}), c.after.has_value());
+    InjectionReachProbe probe;
+    const char* line = probe.observe(*system, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.sent,
+                                     c.before.value_or(CursorPoint{}), c.before.has_value());
     const char* expected = c.verdict == ProbeVerdict::Reaching    ? kProbeReachingLine
                            : c.verdict == ProbeVerdict::Discarded ? kProbeDiscardedLine
                                                                   : nullptr;
-    EXPECT_STREQ(observe(c), expected) << c.name;
-    EXPECT_EQ(probe_.probed(), c.verdict != ProbeVerdict::Inconclusive) << c.name;
+    EXPECT_STREQ(line, expected) << c.name;
+    EXPECT_EQ(probe.probed(), c.verdict != ProbeVerdict::Inconclusive) << c.name;
   }
   // Far-apart coordinates are compared without overflow.
   ProbeSample sample;
@@ -73,25 +63,6 @@ TEST_F(ReachProbeTest, ClassifiesEachSample) {
   sample.beforeX = sample.afterX = std::numeric_limits<std::int32_t>::min();
   sample.expectedX = std::numeric_limits<std::int32_t>::max();
   EXPECT_EQ(classifyProbe(sample), ProbeVerdict::Discarded);
-}
-
-TEST_F(ReachProbeTest, WritesOnlyChangesAcrossArmings) {
-  const ProbeCase reaching{"", kStart, kTarget, ProbeVerdict::Reaching};
-  const ProbeCase discarded{"", kStart, kStart, ProbeVerdict::Discarded};
-  EXPECT_STREQ(observe(reaching), kProbeReachingLine);
-  EXPECT_EQ(observe(discarded), nullptr);  // concluded: no verdict until re-armed
-  probe_.rearm();
-  EXPECT_EQ(observe(reaching), nullptr);  // same verdict again: silent
-  EXPECT_TRUE(probe_.probed());
-  probe_.rearm();
-  EXPECT_STREQ(observe(discarded), kProbeDiscardedLine);
-}
-
-TEST(ReachProbe, QualifiesOnlyAbsoluteMoves) {
-  EXPECT_TRUE(InjectionReachProbe::qualifies(mouseEvent(1, 2, 0, kAbsoluteMove | kMouseLeftDown)));
-  EXPECT_FALSE(InjectionReachProbe::qualifies(mouseEvent(1, 2, 0, kMouseMove)));
-  EXPECT_FALSE(InjectionReachProbe::qualifies(mouseEvent(0, 0, 120, kMouseAbsolute)));
-  EXPECT_FALSE(InjectionReachProbe::qualifies(keyEvent(0x001E, false)));
 }
 
 }  // namespace
