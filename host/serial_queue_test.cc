@@ -16,6 +16,7 @@ namespace orvane::host {
 namespace {
 
 constexpr std::int64_t kGenerousMs = 10'000;  // only reached when something is broken
+const std::thread::id kTestThread = std::this_thread::get_id();
 using Trace = std::vector<int>;
 
 // A latch a task can block on until the test opens it.
@@ -53,33 +54,23 @@ TEST(SerialQueueTest, Post_RunsInOrderOnTheWorkerAndRefusesEmptyTasks) {
   EXPECT_FALSE(queue.PostAndWait(nullptr, kGenerousMs));
   EXPECT_EQ(queue.PostDelayed(0, nullptr), 0u);
   Trace trace;
-  std::thread::id worker;
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(queue.Post([&, i] { trace.push_back(i); }));
-  // Called on the worker, PostAndWait runs inline; a plain Post still waits its turn.
+  // On the worker, PostAndWait runs inline; a plain Post still waits its turn.
   ASSERT_TRUE(queue.PostAndWait(
       [&] {
-        worker = std::this_thread::get_id();
         queue.Post([&trace] { trace.push_back(5); });
         EXPECT_TRUE(queue.PostAndWait([&trace] { trace.push_back(3); }, 0));
-        trace.push_back(4);
+        trace.push_back(std::this_thread::get_id() == kTestThread ? -1 : 4);
       },
       kGenerousMs));
-  Drain(queue);
-  EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4, 5}));
-  EXPECT_NE(worker, std::this_thread::get_id());
-}
-
-TEST(SerialQueueTest, PostAndWait_TimeoutGivesFalseAndTheTaskStillRuns) {
-  SerialQueue queue("test");
+  // A busy worker: PostAndWait gives false when its limit runs out; the task still runs later.
   const auto gate = Block(queue);
-  auto runs = std::make_shared<std::atomic<int>>(0);
   for (const std::int64_t limitMs : {0, -1, 20}) {
-    EXPECT_FALSE(queue.PostAndWait([runs] { ++*runs; }, limitMs)) << limitMs;
+    EXPECT_FALSE(queue.PostAndWait([&trace] { trace.push_back(6); }, limitMs)) << limitMs;
   }
-  EXPECT_EQ(runs->load(), 0);
   gate->Open();
   Drain(queue);
-  EXPECT_EQ(runs->load(), 3);
+  EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4, 5, 6, 6, 6}));
 }
 
 TEST(SerialQueueTest, Timers_RunAfterReadyTasksByDeadlineThenId) {

@@ -23,6 +23,7 @@ namespace orvane::win {
 namespace {
 
 using namespace test;
+constexpr auto Fire = WatchdogVerdict::Kind::Fire;
 
 constexpr std::uint64_t kDefaultSteps = 9000;
 constexpr std::uint64_t kStepsPerSequence = 30;
@@ -74,7 +75,7 @@ TEST(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
       const auto [usage, scanId] = kKeys[pick(std::size(kKeys))];
       const int button = static_cast<int>(pick(3));
       const bool full = link && mode == InputMode::Control;
-      bool released = true;  // the step must leave nothing down
+      bool released = true;  // a release: nothing may be down afterwards
       switch (pick(12)) {
         case 0:
           injector->setPeerConnected(link = !link);
@@ -95,7 +96,7 @@ TEST(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
         case 4:
           injector->runForTesting(
               [](InjectorCore& core) {
-                core.applyWatchdog({WatchdogVerdict::Kind::Fire, 0.0});
+                core.applyWatchdog({Fire, 0.0});
               },
               kLimitMs);
           break;

@@ -1,5 +1,6 @@
-// InputInjector through its public surface and the scripted input system: admission, once-only
-// lines, releases and the sweep, the watchdog on a hand-moved clock, the probe and teardown.
+// InputInjector through its public surface and the scripted input system: once-only lines,
+// releases and the sweep, the watchdog on a hand-moved clock, the probe and teardown. Admission
+// by link and mode is also covered by the model test.
 #include "win/input_injector.h"
 
 #include <gmock/gmock.h>
@@ -27,34 +28,6 @@ using Kind = WatchdogVerdict::Kind;
 const char* const kModeLine = "input: mode control -> view";
 const char* const kLinkWarning = "input: admitting a release over a link that is not connected";
 const char* const kSweepAll = "input: modifier sweep releasing 8 key(s)";
-
-TEST_F(InputInjectorTest, AdmissionFollowsLinkAndMode) {
-  const std::pair<std::string, const char*> kinds[] = {
-      {move(0.5, 0.5), nullptr},
-      {buttonDown(0), nullptr},
-      {wheel(0, 60), nullptr},
-      {keyDown(kUsageA), nullptr},
-      {buttonUp(1), "input: button-not-held"},
-      {keyUp(kUsageB), "input: key-not-held"}};  // releases: what translation writes
-  for (const bool link : {true, false}) {
-    for (const InputMode mode : {InputMode::Control, InputMode::View}) {
-      for (const auto& [frame, releaseLine] : kinds) {
-        SCOPED_TRACE(frame + (link ? " link up " : " link down ") + inputModeText(mode));
-        start(link);
-        injector_->setInputMode(mode);
-        injector_->injectInput(frame);
-        flush();
-        Lines expected;
-        if (mode == InputMode::View) expected.push_back(kModeLine);
-        if (releaseLine != nullptr && !link) expected.push_back(kLinkWarning);
-        if (releaseLine != nullptr) expected.push_back(releaseLine);
-        EXPECT_EQ(lines(), expected);
-        const bool injects = link && mode == InputMode::Control && releaseLine == nullptr;
-        EXPECT_EQ(input_->batches().size(), injects ? 1u : 0u);
-      }
-    }
-  }
-}
 
 // In control a release-all frame is a full release; in view it only sends what is still held:
 // no line, no sweep, and the watchdog is left as it was.
