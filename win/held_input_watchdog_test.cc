@@ -21,12 +21,17 @@ TEST(HeldInputWatchdog, SlidesWithActivityWhileHeldAndFiresAfterSilence) {
     Kind kind;
     double remaining;
   } steps[] = {
-      {false, 1.0, false, Kind::Idle, 0.0},   {false, 2.0, true, Kind::Wait, 10.0},  // arms now
+      {false, 1.0, false, Kind::Idle, 0.0},
+      {false, 2.0, true, Kind::Wait, 10.0},  // arms now
       {false, 1.0, true, Kind::Wait, 10.0},  // a clock running backwards
-      {true, 100.0, true, Kind::Wait, 10.0},  {true, 104.0, true, Kind::Wait, 10.0},
-      {false, 110.0, true, Kind::Wait, 4.0},  {false, 114.0, true, Kind::Fire, 0.0},
+      {false, 12.0, true, Kind::Fire, 0.0},
+      {true, 100.0, true, Kind::Wait, 10.0},
+      {true, 104.0, true, Kind::Wait, 10.0},
+      {false, 110.0, true, Kind::Wait, 4.0},
+      {false, 114.0, true, Kind::Fire, 0.0},
       {false, 115.0, true, Kind::Wait, 10.0},  // fired: disarmed, the next check re-arms
-      {true, 121.0, false, Kind::Idle, 0.0},  {false, 140.0, true, Kind::Wait, 10.0},
+      {true, 121.0, false, Kind::Idle, 0.0},
+      {false, 140.0, true, Kind::Wait, 10.0},
   };
   for (const auto& s : steps) {
     const WatchdogVerdict verdict =
@@ -41,8 +46,9 @@ TEST(HeldInputWatchdog, SlidesWithActivityWhileHeldAndFiresAfterSilence) {
 TEST(HeldInputWatchdog, DelayNanoseconds_TruncatesAndSaturates) {
   constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
   const std::pair<double, std::int64_t> cases[] = {
-      {10.0, 10'000'000'000}, {0.0000000019, 1}, {-1.0, 0},
-      {std::nan(""), 0},      {1e300, kMax},     {HUGE_VAL, kMax}};
+      {10.0, 10'000'000'000},      {0.0000000019, 1}, {-1.0, 0},
+      {std::nan(""), 0},           {1e300, kMax},     {HUGE_VAL, kMax},
+      {9223372036.854775808, kMax}};
   for (const auto& [seconds, nanoseconds] : cases) {
     EXPECT_EQ(watchdogDelayNanoseconds(seconds), nanoseconds) << seconds;
   }

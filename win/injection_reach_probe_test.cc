@@ -17,7 +17,7 @@ namespace {
 constexpr std::int32_t kIdentityScreen = 65536;
 constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
 constexpr CursorPoint kStart{100, 100};
-constexpr CursorPoint kTarget{500, 300};
+constexpr CursorPoint kTarget{60000, 40000};
 
 TEST(ReachProbe, ClassifiesEachSample) {
   const struct {
@@ -27,18 +27,22 @@ TEST(ReachProbe, ClassifiesEachSample) {
     std::uint32_t flags = kAbsoluteMove;
     bool sent = true;
     std::int32_t width = kIdentityScreen;
+    std::int32_t height = kIdentityScreen;
   } cases[] = {
       {"arrived", kStart, kTarget, ProbeVerdict::Reaching},
-      {"within two pixels", kStart, CursorPoint{502, 298}, ProbeVerdict::Reaching},
+      {"within two pixels", kStart, CursorPoint{60002, 39998}, ProbeVerdict::Reaching},
       {"did not move", kStart, kStart, ProbeVerdict::Discarded},
-      {"already at the target", CursorPoint{499, 301}, CursorPoint{499, 301},
+      {"already at the target", CursorPoint{59999, 40001}, CursorPoint{59999, 40001},
        ProbeVerdict::Inconclusive},
       {"moved elsewhere", kStart, CursorPoint{900, 900}, ProbeVerdict::Inconclusive},
-      {"three pixels off", kStart, CursorPoint{503, 300}, ProbeVerdict::Inconclusive},
+      {"moved only vertically", kStart, CursorPoint{100, 40000}, ProbeVerdict::Inconclusive},
+      {"three pixels off", kStart, CursorPoint{60003, 40000}, ProbeVerdict::Inconclusive},
       {"short SendInput", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, false},
       {"virtual desktop", kStart, kStart, ProbeVerdict::Inconclusive,
        kAbsoluteMove | kMouseVirtualDesk},
       {"screen one pixel wide", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, true, 1},
+      {"screen two pixels high", kStart, kStart, ProbeVerdict::Discarded, kAbsoluteMove, true,
+       kIdentityScreen, 2},
       {"first read failed", std::nullopt, kStart, ProbeVerdict::Inconclusive},
       {"second read failed", kStart, std::nullopt, ProbeVerdict::Inconclusive},
   };
@@ -46,7 +50,7 @@ TEST(ReachProbe, ClassifiesEachSample) {
   const auto system = input->makeSystem();
   for (const auto& c : cases) {
     input->setMetric(kMetricPrimaryWidth, c.width);
-    input->setMetric(kMetricPrimaryHeight, kIdentityScreen);
+    input->setMetric(kMetricPrimaryHeight, c.height);
     input->setCursor(c.after.value_or(CursorPoint{}), c.after.has_value());
     InjectionReachProbe probe;
     const char* line = probe.observe(*system, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.sent,

@@ -71,6 +71,9 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
       injector_->injectInput(frame);  // the first button-down is sent short, then refused
     }
   }
+  injector_->setPeerConnected(false);
+  injector_->injectInput(keyUp(kUsageA));
+  injector_->injectInput(buttonUp(2));
   flush();
   EXPECT_EQ(lines(), (Lines{"input: undecodable frame (not a JSON object); further ones are silent",
                             "input: more than one monitor — pointer coordinates are mapped onto "
@@ -79,7 +82,7 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
                             "input: key-not-held", "input: caps-lock",
                             "input: SendInput took 0 of 2 event(s), GetLastError=87 — a "
                             "malformed call, NOT a UIPI block; further ones are silent",
-                            "input: button-already-held"}));
+                            "input: button-already-held", kLinkWarning, "input: button-not-held"}));
 }
 
 TEST_F(InputInjectorTest, ModeSwitch_ReleasesOnlyFromControlToView) {
@@ -200,12 +203,13 @@ TEST_F(InputInjectorTest, Probe_ReportsChangesAndRearmsOnRelease) {
   injector_->injectInput(move(0.5, 0.5));
   injector_->injectInput(move(0.1, 0.1));  // concluded: not probed again
   injector_->releaseHeldInput("unspecified");
+  injector_->injectInput(keyDown(kUsageA));  // key batches are never probed
+  injector_->injectInput(keyUp(kUsageA));
   injector_->injectInput(move(0.7, 0.7));  // re-armed, same verdict: silent
   flush();
   EXPECT_EQ(lines(), Lines{kProbeReachingLine});
   input_->setCursor({10, 10}, true);  // from now on the cursor no longer moves
   injector_->releaseHeldInput("unspecified");
-  injector_->injectInput(keyDown(kUsageA));  // a key batch is not probed
   injector_->injectInput(move(0.9, 0.9));
   flush();
   EXPECT_EQ(lines(), (Lines{kProbeReachingLine, kProbeDiscardedLine}));
