@@ -98,7 +98,7 @@ void RunGuarded(const std::string& label, const SerialQueue::Task& task) {
     std::fprintf(stderr, "%s: a task ended with an exception; the queue goes on\n", label.c_str());
   }
 #else
-  static_cast<void>(label);  // Without exceptions there is nothing to report.
+  static_cast<void>(label);  // Only the exception report names the queue.
   task();
 #endif
 }
@@ -189,8 +189,11 @@ bool SerialQueue::PostAndWait(Task task, std::int64_t limitMs) {
 }
 
 std::uint64_t SerialQueue::PostDelayed(std::int64_t delayNs, Task task) {
+  return PostAt(SaturatingDeadline(NowNs(), delayNs), std::move(task));
+}
+
+std::uint64_t SerialQueue::PostAt(std::int64_t deadline, Task task) {
   if (!task) return 0;
-  const std::int64_t deadline = SaturatingDeadline(NowNs(), delayNs);
   std::uint64_t id = 0;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);

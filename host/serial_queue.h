@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace orvane::host {
 
@@ -55,6 +56,12 @@ class SerialQueue {
   // queue is stopping.
   std::uint64_t PostDelayed(std::int64_t delayNs, Task task);
 
+  // PostDelayed with an absolute steady-clock deadline in nanoseconds, so that a test can give
+  // two timers the same one.
+  std::uint64_t PostAtForTesting(std::int64_t deadlineNs, Task task) {
+    return PostAt(deadlineNs, std::move(task));
+  }
+
   // Removes a scheduled timer so it never runs; its task is destroyed outside the lock. False when
   // no scheduled timer has that id: 0, an unknown id, or one already due and moved to run.
   bool Cancel(std::uint64_t timerId);
@@ -69,6 +76,8 @@ class SerialQueue {
 
  private:
   struct State;
+
+  std::uint64_t PostAt(std::int64_t deadlineNs, Task task);
 
   std::string label_;
   std::shared_ptr<State> state_;

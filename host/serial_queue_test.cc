@@ -1,5 +1,5 @@
-// Tests for SerialQueue: ordering, waiting, timers, cancellation and bounded shutdown, plus a
-// concurrent stress run meant for ThreadSanitizer.
+// SerialQueue: ordering, waiting, timers, cancellation and bounded shutdown, plus a concurrent
+// run meant for ThreadSanitizer. Busy and stuck workers are gated, never timed.
 #include "host/serial_queue.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +15,11 @@
 namespace orvane::host {
 namespace {
 
-constexpr std::int64_t kGenerousMs = 5000;  // Only reached when something is broken.
-constexpr std::int64_t kShortMs = 20;
-constexpr std::int64_t kNsPerMs = 1'000'000;
+constexpr std::int64_t kGenerousMs = 10'000;  // only reached when something is broken
+const std::thread::id kTestThread = std::this_thread::get_id();
+using Trace = std::vector<int>;
 
-// A latch a task can block on until the test opens it, so "busy" and "stuck" are deterministic.
+// A latch a task can block on until the test opens it.
 struct Gate {
   std::promise<void> opened;
   std::shared_future<void> open = opened.get_future().share();
@@ -27,188 +27,141 @@ struct Gate {
   void Wait() const { open.wait(); }
 };
 
-// Records the order of task runs; only touched on the worker, read after a PostAndWait barrier.
-using Trace = std::vector<int>;
+// Blocks the worker until the returned gate opens, then runs `after`; returns once the worker
+// is inside.
+std::shared_ptr<Gate> Block(
+    SerialQueue& queue, SerialQueue::Task after = [] {}) {
+  auto gate = std::make_shared<Gate>();
+  auto inside = std::make_shared<Gate>();
+  EXPECT_TRUE(queue.Post([gate, inside, after] {
+    inside->Open();
+    gate->Wait();
+    after();
+  }));
+  inside->Wait();
+  return gate;
+}
 
-TEST(SerialQueueTest, Post_RunsTasksInOrderOnOneOtherThreadAndRefusesEmptyOnes) {
+// Two barriers: a timer that fell due behind the first one has run after the second.
+void Drain(SerialQueue& queue) {
+  ASSERT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
+  ASSERT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
+}
+
+TEST(SerialQueueTest, Post_RunsInOrderOnTheWorkerAndRefusesEmptyTasks) {
   SerialQueue queue("test");
   EXPECT_FALSE(queue.Post(nullptr));
   EXPECT_FALSE(queue.PostAndWait(nullptr, kGenerousMs));
   EXPECT_EQ(queue.PostDelayed(0, nullptr), 0u);
   Trace trace;
-  std::thread::id workerId;
-  for (int i = 0; i < 5; ++i) {
-    ASSERT_TRUE(queue.Post([&trace, &workerId, i] {
-      trace.push_back(i);
-      workerId = std::this_thread::get_id();
-    }));
-  }
-  ASSERT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
-  EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4}));
-  EXPECT_NE(workerId, std::this_thread::get_id());
-}
-
-TEST(SerialQueueTest, PostAndWait_OnWorkerRunsInline) {
-  SerialQueue queue("test");
-  Trace trace;
-  bool innerResult = false;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(queue.Post([&, i] { trace.push_back(i); }));
+  // On the worker, PostAndWait runs inline; a plain Post still waits its turn.
   ASSERT_TRUE(queue.PostAndWait(
       [&] {
-        queue.Post([&trace] { trace.push_back(3); });
-        innerResult = queue.PostAndWait([&trace] { trace.push_back(1); }, 0);
-        trace.push_back(2);
+        queue.Post([&trace] { trace.push_back(5); });
+        EXPECT_TRUE(queue.PostAndWait([&trace] { trace.push_back(3); }, 0));
+        trace.push_back(std::this_thread::get_id() == kTestThread ? -1 : 4);
       },
       kGenerousMs));
-  ASSERT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
-  EXPECT_TRUE(innerResult);
-  EXPECT_EQ(trace, (Trace{1, 2, 3}));
-}
-
-TEST(SerialQueueTest, PostAndWait_TimeoutGivesFalseAndTaskStillRuns) {
-  Gate gate;  // Declared first: it must outlive the worker that uses it.
-  SerialQueue queue("test");
-  ASSERT_TRUE(queue.Post([&gate] { gate.Wait(); }));
-  auto ran = std::make_shared<std::atomic<bool>>(false);
-  for (const std::int64_t limitMs : {std::int64_t{0}, std::int64_t{-1}, kShortMs}) {
-    EXPECT_FALSE(queue.PostAndWait([ran] { ran->store(true); }, limitMs)) << limitMs;
+  // A busy worker: PostAndWait gives false when its limit runs out; the task still runs later.
+  const auto gate = Block(queue);
+  for (const std::int64_t limitMs : {0, -1, 20}) {
+    EXPECT_FALSE(queue.PostAndWait([&trace] { trace.push_back(6); }, limitMs)) << limitMs;
   }
-  EXPECT_FALSE(ran->load());
-  gate.Open();
-  ASSERT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
-  EXPECT_TRUE(ran->load());
+  gate->Open();
+  Drain(queue);
+  EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4, 5, 6, 6, 6}));
 }
 
-TEST(SerialQueueTest, Timers_RunByDeadlineAfterReadyTasks) {
-  Gate started;
-  Gate gate;
-  Gate barrier;
+TEST(SerialQueueTest, Timers_RunAfterReadyTasksByDeadlineThenId) {
+  SerialQueue queue("test");
   Trace trace;
-  SerialQueue queue("test");
-  ASSERT_TRUE(queue.Post([&] {
-    started.Open();
-    gate.Wait();
-  }));
-  started.Wait();
-  // While the worker is held all three timers fall due; they run by deadline, not by id.
-  const std::uint64_t late = queue.PostDelayed(2 * kNsPerMs, [&trace] { trace.push_back(3); });
-  const std::uint64_t first = queue.PostDelayed(-5, [&trace] { trace.push_back(1); });
-  const std::uint64_t second = queue.PostDelayed(0, [&trace] { trace.push_back(2); });
+  const auto gate = Block(queue);
+  // All long due; equal deadlines go by id, whatever the order the deadlines were given in.
+  for (const auto& [deadline, mark] : {std::pair{20, 4}, {10, 1}, {10, 2}, {15, 3}}) {
+    ASSERT_NE(queue.PostAtForTesting(deadline, [&trace, mark = mark] { trace.push_back(mark); }),
+              0u);
+  }
+  ASSERT_NE(queue.PostDelayed(-5, [&trace] { trace.push_back(5); }), 0u);
   ASSERT_TRUE(queue.Post([&trace] { trace.push_back(0); }));
-  EXPECT_NE(late, 0u);
-  EXPECT_LT(late, first);
-  EXPECT_LT(first, second);
-  std::this_thread::sleep_for(std::chrono::milliseconds(3));
-  // Its deadline and id are both the largest, so it runs last of the timers.
-  ASSERT_NE(queue.PostDelayed(0, [&barrier] { barrier.Open(); }), 0u);
-  gate.Open();
-  barrier.Wait();
-  EXPECT_EQ(trace, (Trace{0, 1, 2, 3}));
+  gate->Open();
+  Drain(queue);
+  EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4, 5}));
 }
 
-TEST(SerialQueueTest, Cancel_OnlyRemovesScheduledTimers) {
-  std::atomic<int> runs{0};
-  Gate reached;
-  Gate gate;
+TEST(SerialQueueTest, Cancel_RemovesOnlyScheduledTimersWhichThenNeverRun) {
   SerialQueue queue("test");
-  const std::uint64_t far = queue.PostDelayed(kGenerousMs * kNsPerMs, [&runs] { ++runs; });
+  auto runs = std::make_shared<std::atomic<int>>(0);
+  const auto gate = Block(queue);
+  const std::uint64_t far =
+      queue.PostDelayed(std::int64_t{3600} * 1'000'000'000, [runs] { ++*runs; });
+  const std::uint64_t due = queue.PostDelayed(0, [runs] { *runs += 10; });
+  const std::uint64_t tie = queue.PostAtForTesting(0, [runs] { *runs += 100; });
+  EXPECT_TRUE(queue.Cancel(due));
   EXPECT_TRUE(queue.Cancel(far));
   EXPECT_FALSE(queue.Cancel(far));
   EXPECT_FALSE(queue.Cancel(0));
-  EXPECT_FALSE(queue.Cancel(far + 1000));
+  EXPECT_FALSE(queue.Cancel(tie + 1));
+  gate->Open();
+  Drain(queue);
+  EXPECT_EQ(runs->load(), 100);     // only the timer left scheduled
+  EXPECT_FALSE(queue.Cancel(tie));  // already run
 
-  // A due timer is moved to ready behind the blocking task before that task starts, so once the
-  // blocking task has been reached, the timer can no longer be cancelled but still runs.
-  std::uint64_t due = 0;
-  ASSERT_TRUE(queue.PostAndWait(
-      [&] {
-        queue.Post([&] {
-          reached.Open();
-          gate.Wait();
-        });
-        due = queue.PostDelayed(0, [&runs] { ++runs; });
-      },
-      kGenerousMs));
-  reached.Wait();
-  EXPECT_FALSE(queue.Cancel(due));
-  gate.Open();
-  ASSERT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
-  EXPECT_EQ(runs.load(), 1);
-  EXPECT_FALSE(queue.Cancel(due));
+  // A due timer moved to run behind a busy task can no longer be cancelled, and still runs.
+  std::uint64_t moved = 0;
+  ASSERT_TRUE(
+      queue.PostAndWait([&] { moved = queue.PostDelayed(0, [runs] { ++*runs; }); }, kGenerousMs));
+  const auto busy = Block(queue);  // the worker moved the due timer to run before taking this
+  EXPECT_FALSE(queue.Cancel(moved));
+  busy->Open();
+  Drain(queue);
+  EXPECT_EQ(runs->load(), 101);
 }
 
-TEST(SerialQueueTest, Shutdown_DiscardsPendingAndRefusesPosts) {
-  Gate gate;
+TEST(SerialQueueTest, Shutdown_DiscardsPendingWorkAndRefusesPosts) {
   auto queue = std::make_unique<SerialQueue>("test");
   auto runs = std::make_shared<std::atomic<int>>(0);
-  ASSERT_TRUE(queue->Post([&gate] { gate.Wait(); }));
+  const auto gate = Block(*queue);
   ASSERT_TRUE(queue->Post([runs] { ++*runs; }));
   ASSERT_NE(queue->PostDelayed(0, [runs] { ++*runs; }), 0u);
   // Frees the worker only when Shutdown destroys this pending task, i.e. after discarding.
-  std::shared_ptr<void> opener(nullptr, [&gate](void*) { gate.Open(); });
+  std::shared_ptr<void> opener(nullptr, [gate](void*) { gate->Open(); });
   ASSERT_TRUE(queue->Post([opener] {}));
   opener.reset();
-  std::atomic<bool> waiterResult{true};
-  std::thread waiter([&] { waiterResult = queue->PostAndWait([runs] { ++*runs; }, 2 * kShortMs); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(kShortMs / 2));
   EXPECT_TRUE(queue->Shutdown(kGenerousMs));
-  waiter.join();
-  EXPECT_FALSE(waiterResult);
-  EXPECT_EQ(runs->load(), 0);
-
   EXPECT_FALSE(queue->Post([runs] { ++*runs; }));
-  EXPECT_FALSE(queue->PostAndWait([runs] { ++*runs; }, kShortMs));
+  EXPECT_FALSE(queue->PostAndWait([runs] { ++*runs; }, 0));
   EXPECT_EQ(queue->PostDelayed(0, [runs] { ++*runs; }), 0u);
   EXPECT_TRUE(queue->Shutdown(0));
-  queue.reset();  // Returns at once: the worker is already joined.
+  queue.reset();  // returns at once: the worker is already joined
   EXPECT_EQ(runs->load(), 0);
 }
 
-TEST(SerialQueueTest, Shutdown_FromWorkerDetachesAndStillFinishesTask) {
+TEST(SerialQueueTest, Shutdown_GivesUpOnABusyWorkerWhichStillFinishes) {
   auto queue = std::make_unique<SerialQueue>("test");
-  auto finished = std::make_shared<std::atomic<bool>>(false);
-  auto result = std::make_shared<std::atomic<int>>(-1);
-  SerialQueue* const raw = queue.get();
-  ASSERT_TRUE(queue->PostAndWait(
-      [raw, finished, result] {
-        *result = raw->Shutdown(kGenerousMs) ? 1 : 0;
-        // Stopping: even the inline path refuses now.
-        if (!raw->PostAndWait([] {}, 0)) finished->store(true);
-      },
-      kGenerousMs));
-  EXPECT_EQ(result->load(), 0);
-  EXPECT_TRUE(finished->load());
-  EXPECT_TRUE(queue->Shutdown(0));
-}
-
-TEST(SerialQueueTest, Shutdown_StuckTaskGivesUpWithinBoundAndWorkerFinishesSafely) {
-  auto started = std::make_shared<Gate>();
-  auto gate = std::make_shared<Gate>();
   auto finished = std::make_shared<Gate>();
-  {
-    SerialQueue queue("test");
-    ASSERT_TRUE(queue.Post([started, gate, finished] {
-      started->Open();
-      gate->Wait();
-      finished->Open();
-    }));
-    started->Wait();
-    std::atomic<bool> waited{true};
-    std::thread waiter([&] { waited = queue.PostAndWait([] {}, kShortMs); });
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(queue.Shutdown(kShortMs));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kGenerousMs));
-    waiter.join();
-    EXPECT_FALSE(waited);
-  }
-  // The queue object is gone; the detached worker must finish its task without touching it.
-  gate->Open();
+  const auto gate = Block(*queue, [finished] { finished->Open(); });
+  std::atomic<bool> waited{true};
+  std::thread waiter([&] { waited = queue->PostAndWait([] {}, 50); });
+  EXPECT_FALSE(queue->Shutdown(0));  // busy: gives up at once and detaches
+  waiter.join();
+  EXPECT_FALSE(waited);  // refused, or discarded unrun
+  queue.reset();
+  gate->Open();  // the detached worker finishes its task without the queue object
   finished->Wait();
+
+  // A thread cannot join itself: from the worker, Shutdown detaches and even inline posts fail.
+  SerialQueue self("test");
+  std::atomic<int> result{-1};
+  ASSERT_TRUE(self.PostAndWait(
+      [&] { result = self.Shutdown(kGenerousMs) + 2 * self.PostAndWait([] {}, 0); }, kGenerousMs));
+  EXPECT_EQ(result.load(), 0);
 }
 
 #if defined(__cpp_exceptions) || defined(_CPPUNWIND)
-TEST(SerialQueueTest, ThrowingTask_IsReportedAndQueueGoesOn) {
+TEST(SerialQueueTest, ThrowingTask_IsReportedAndTheQueueGoesOn) {
   SerialQueue queue("test");
-  EXPECT_FALSE(queue.PostAndWait([] { throw 1; }, kShortMs));
+  EXPECT_FALSE(queue.PostAndWait([] { throw 1; }, 20));
   EXPECT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
 }
 #endif
@@ -216,26 +169,20 @@ TEST(SerialQueueTest, ThrowingTask_IsReportedAndQueueGoesOn) {
 // Many threads post, wait with short limits, schedule and cancel timers, while one shuts down.
 // It asserts little beyond termination; its value is under ThreadSanitizer and ASan.
 TEST(SerialQueueTest, Stress_ConcurrentUseAndShutdown) {
-  constexpr int kThreads = 4;
-  constexpr int kRounds = 200;
   auto queue = std::make_unique<SerialQueue>("stress");
   auto counter = std::make_shared<std::atomic<int>>(0);
-  std::atomic<bool> go{false};
   std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
+  for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&, t] {
-      while (!go) std::this_thread::yield();
-      for (int i = 0; i < kRounds; ++i) {
+      for (int i = 0; i < 200; ++i) {
         queue->Post([counter] { ++*counter; });
         queue->PostAndWait([counter] { ++*counter; }, (i + t) % 3);
-        const std::uint64_t id =
-            queue->PostDelayed((i % 4) * kNsPerMs / 4, [counter] { ++*counter; });
+        const std::uint64_t id = queue->PostDelayed((i % 4) * 250'000, [counter] { ++*counter; });
         if (i % 2 == 0) queue->Cancel(id);
-        if (t == 0 && i == kRounds / 2) queue->Shutdown(1);
+        if (t == 0 && i == 100) queue->Shutdown(1);
       }
     });
   }
-  go = true;
   for (auto& thread : threads) thread.join();
   queue.reset();
   EXPECT_GT(counter->load(), 0);

@@ -1,4 +1,5 @@
-// Reach probe: classification of one sample and the verdict lines, which change only on a change.
+// Reach probe: the verdict on one sample. Arming, and lines written only when the verdict
+// changes, are checked through the injector.
 #include "win/injection_reach_probe.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "win/fake_input_system.h"
+#include "win/testing/fake_input_system.h"
 
 namespace orvane::win {
 namespace {
@@ -15,92 +16,57 @@ namespace {
 // With a 65536-pixel primary screen an absolute coordinate is also the pixel it aims at.
 constexpr std::int32_t kIdentityScreen = 65536;
 constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
-
-struct ProbeCase {
-  const char* name;
-  std::optional<CursorPoint> before;
-  std::optional<CursorPoint> after;
-  ProbeVerdict verdict;
-  std::uint32_t flags = kAbsoluteMove;
-  bool sent = true;
-  std::int32_t width = kIdentityScreen;
-};
-
 constexpr CursorPoint kStart{100, 100};
-constexpr CursorPoint kTarget{500, 300};
+constexpr CursorPoint kTarget{60000, 40000};
 
-class ReachProbeTest : public ::testing::Test {
- protected:
-  const char* observe(const ProbeCase& c) {
-    input_->setMetric(kMetricPrimaryWidth, c.width);
-    input_->setMetric(kMetricPrimaryHeight, kIdentityScreen);
-    input_->pushCursorRead(c.after);
-    return probe_.observe(*system_, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.sent,
-                          c.before.value_or(CursorPoint{}), c.before.has_value());
-  }
-
-  std::shared_ptr<FakeInput> input_ = std::make_shared<FakeInput>();
-  std::unique_ptr<InputSystem> system_ = input_->makeSystem();
-  InjectionReachProbe probe_;
-};
-
-TEST_F(ReachProbeTest, ClassifiesEachSample) {
-  const ProbeCase cases[] = {
+TEST(ReachProbe, ClassifiesEachSample) {
+  const struct {
+    const char* name;
+    std::optional<CursorPoint> before, after;
+    ProbeVerdict verdict;
+    std::uint32_t flags = kAbsoluteMove;
+    bool sent = true;
+    std::int32_t width = kIdentityScreen;
+    std::int32_t height = kIdentityScreen;
+  } cases[] = {
       {"arrived", kStart, kTarget, ProbeVerdict::Reaching},
-      {"within two pixels", kStart, CursorPoint{502, 298}, ProbeVerdict::Reaching},
+      {"within two pixels", kStart, CursorPoint{60002, 39998}, ProbeVerdict::Reaching},
       {"did not move", kStart, kStart, ProbeVerdict::Discarded},
-      {"already at the target", CursorPoint{499, 301}, CursorPoint{499, 301},
+      {"already at the target", CursorPoint{59999, 40001}, CursorPoint{59999, 40001},
        ProbeVerdict::Inconclusive},
       {"moved elsewhere", kStart, CursorPoint{900, 900}, ProbeVerdict::Inconclusive},
-      {"three pixels off", kStart, CursorPoint{503, 300}, ProbeVerdict::Inconclusive},
+      {"moved only vertically", kStart, CursorPoint{100, 40000}, ProbeVerdict::Inconclusive},
+      {"three pixels off", kStart, CursorPoint{60003, 40000}, ProbeVerdict::Inconclusive},
       {"short SendInput", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, false},
       {"virtual desktop", kStart, kStart, ProbeVerdict::Inconclusive,
        kAbsoluteMove | kMouseVirtualDesk},
       {"screen one pixel wide", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, true, 1},
+      {"screen two pixels high", kStart, kStart, ProbeVerdict::Discarded, kAbsoluteMove, true,
+       kIdentityScreen, 2},
       {"first read failed", std::nullopt, kStart, ProbeVerdict::Inconclusive},
       {"second read failed", kStart, std::nullopt, ProbeVerdict::Inconclusive},
   };
-  for (const ProbeCase& c : cases) {
-    probe_ = InjectionReachProbe();
-    const char* line = observe(c);
+  const auto input = std::make_shared<FakeInput>();
+  const auto system = input->makeSystem();
+  for (const auto& c : cases) {
+    input->setMetric(kMetricPrimaryWidth, c.width);
+    input->setMetric(kMetricPrimaryHeight, c.height);
+    input->setCursor(c.after.value_or(CursorPoint{}), c.after.has_value());
+    InjectionReachProbe probe;
+    const char* line = probe.observe(*system, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.sent,
+                                     c.before.value_or(CursorPoint{}), c.before.has_value());
     const char* expected = c.verdict == ProbeVerdict::Reaching    ? kProbeReachingLine
                            : c.verdict == ProbeVerdict::Discarded ? kProbeDiscardedLine
                                                                   : nullptr;
     EXPECT_STREQ(line, expected) << c.name;
-    EXPECT_EQ(probe_.probed(), c.verdict != ProbeVerdict::Inconclusive) << c.name;
+    EXPECT_EQ(probe.probed(), c.verdict != ProbeVerdict::Inconclusive) << c.name;
   }
   // Far-apart coordinates are compared without overflow.
   ProbeSample sample;
   sample.hasExpected = true;
-  sample.beforeX = std::numeric_limits<std::int32_t>::min();
+  sample.beforeX = sample.afterX = std::numeric_limits<std::int32_t>::min();
   sample.expectedX = std::numeric_limits<std::int32_t>::max();
-  sample.afterX = sample.beforeX;
   EXPECT_EQ(classifyProbe(sample), ProbeVerdict::Discarded);
-}
-
-TEST_F(ReachProbeTest, WritesOnlyChangesAcrossArmings) {
-  const ProbeCase reaching{"", kStart, kTarget, ProbeVerdict::Reaching};
-  const ProbeCase discarded{"", kStart, kStart, ProbeVerdict::Discarded};
-
-  EXPECT_STREQ(observe(reaching), kProbeReachingLine);
-  EXPECT_EQ(observe(discarded), nullptr);  // concluded: no verdict until re-armed
-  EXPECT_EQ(probe_.lastVerdict(), ProbeVerdict::Reaching);
-
-  probe_.rearm();
-  EXPECT_EQ(observe(reaching), nullptr);  // same verdict again: silent
-  EXPECT_TRUE(probe_.probed());
-
-  probe_.rearm();
-  EXPECT_STREQ(observe(discarded), kProbeDiscardedLine);
-  EXPECT_EQ(probe_.lastVerdict(), ProbeVerdict::Discarded);
-}
-
-TEST(ReachProbe, QualifiesOnlyAbsoluteMoves) {
-  EXPECT_TRUE(InjectionReachProbe::qualifies(mouseEvent(1, 2, 0, kAbsoluteMove)));
-  EXPECT_TRUE(InjectionReachProbe::qualifies(mouseEvent(1, 2, 0, kAbsoluteMove | kMouseLeftDown)));
-  EXPECT_FALSE(InjectionReachProbe::qualifies(mouseEvent(1, 2, 0, kMouseMove)));
-  EXPECT_FALSE(InjectionReachProbe::qualifies(mouseEvent(0, 0, 120, kMouseWheel)));
-  EXPECT_FALSE(InjectionReachProbe::qualifies(keyEvent(0x001E, false)));
 }
 
 }  // namespace

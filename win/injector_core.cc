@@ -20,11 +20,18 @@ std::string decimal(std::uint64_t value) { return std::to_string(value); }
 }  // namespace
 
 InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                           double watchdogLimitSeconds)
+                           double watchdogLimitSeconds, WatchdogClock clock)
     : logSink_(std::move(logSink)),
+      clock_(std::move(clock)),
       watchdog_(watchdogLimitSeconds),
       inputSystem_(std::move(inputSystem)),
       queue_(kInjectionQueueLabel) {}
+
+InjectorCore::~InjectorCore() {
+  if (held_.anyHeld()) {
+    releaseHeld("destructor");
+  }
+}
 
 void InjectorCore::log(const std::string& line) const {
   if (logSink_) {
@@ -80,7 +87,7 @@ void InjectorCore::handleFrame(const std::string& frame) {
       sendEvents(batch.events);
     }
   }
-  applyWatchdog(watchdog_.onActivity(steadySeconds(), held_.anyHeld()));
+  applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
 }
 
 void InjectorCore::reportTranslation(const InjectBatch& batch) {
@@ -176,9 +183,13 @@ void InjectorCore::applyWatchdog(const WatchdogVerdict& verdict) {
     case WatchdogVerdict::Kind::Wait:
       // A pending check keeps its deadline; it finds the later activity and reschedules itself.
       if (watchdogTimerId_ == 0) {
+        // The tick learns its own id once PostDelayed returns; it cannot run before this task
+        // ends, since both run on the injection thread.
+        auto ownId = std::make_shared<std::uint64_t>(0);
         watchdogTimerId_ =
             queue_.PostDelayed(watchdogDelayNanoseconds(verdict.remainingSeconds),
-                               [core = shared_from_this()] { core->watchdogTick(); });
+                               [core = shared_from_this(), ownId] { core->watchdogTick(*ownId); });
+        *ownId = watchdogTimerId_;
       }
       return;
     case WatchdogVerdict::Kind::Fire: {
@@ -194,9 +205,13 @@ void InjectorCore::applyWatchdog(const WatchdogVerdict& verdict) {
   }
 }
 
-void InjectorCore::watchdogTick() {
-  watchdogTimerId_ = 0;
-  applyWatchdog(watchdog_.check(steadySeconds(), held_.anyHeld()));
+void InjectorCore::watchdogTick(std::uint64_t ownId) {
+  // A tick cancelled too late (already queued to run) is no longer the pending one: a later
+  // check may be, and forgetting its id would leave it running with no way to cancel it.
+  if (watchdogTimerId_ == ownId) {
+    watchdogTimerId_ = 0;
+  }
+  applyWatchdog(watchdog_.check(clock_(), held_.anyHeld()));
 }
 
 }  // namespace orvane::win

@@ -31,6 +31,9 @@ namespace orvane::win {
 // time-out, from the platform thread.
 using LogSink = std::function<void(const std::string&)>;
 
+// Seconds on a monotonic clock: the watchdog's only notion of time.
+using WatchdogClock = std::function<double()>;
+
 inline constexpr const char* kInjectionQueueLabel = "com.fendrel.orvane.input";
 
 // Warnings a misbehaving controller could repeat at frame rate: each is written once in the
@@ -48,7 +51,12 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
  public:
   // inputSystem must not be null. Starts the injection thread.
   InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-               double watchdogLimitSeconds);
+               double watchdogLimitSeconds, WatchdogClock clock = steadySeconds);
+
+  // Releases whatever is still held. Normally the destructor release has emptied the record;
+  // when that release timed out behind a stuck SendInput and the shutdown discarded it, this runs
+  // when the last task lets go of the state, on the detached worker once SendInput returns.
+  ~InjectorCore();
 
   InjectorCore(const InjectorCore&) = delete;
   InjectorCore& operator=(const InjectorCore&) = delete;
@@ -63,8 +71,10 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void applyMode(InputMode mode);
   void releaseHeld(std::string_view reason);
   void applyWatchdog(const WatchdogVerdict& verdict);
-  void watchdogTick();
+  // The scheduled check; ownId is the timer id it was scheduled under.
+  void watchdogTick(std::uint64_t ownId);
   bool watchdogPending() const { return watchdogTimerId_ != 0; }
+  HeldInput& heldForTesting() { return held_; }
 
  private:
   void sweepModifiers();
@@ -74,6 +84,7 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void reportTranslation(const InjectBatch& batch);
 
   const LogSink logSink_;
+  const WatchdogClock clock_;
   HeldInput held_;
   HeldInputWatchdog watchdog_;
   InjectionReachProbe probe_;

@@ -1,15 +1,15 @@
 // InputInjector: the platform thread's side, which only posts to the injection thread.
 #include "win/input_injector.h"
 
-#include <atomic>
 #include <utility>
 
 namespace orvane::win {
 
 InputInjector::InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                             double watchdogLimitSecondsForTesting)
+                             double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
     : core_(std::make_shared<InjectorCore>(std::move(logSink), std::move(inputSystem),
-                                           watchdogLimitSecondsForTesting)) {}
+                                           watchdogLimitSecondsForTesting,
+                                           std::move(clockForTesting))) {}
 
 InputInjector::~InputInjector() {
   core_->queue().PostAndWait([core = core_] { core->releaseHeld("destructor"); },
@@ -50,16 +50,9 @@ bool InputInjector::flushForTesting(std::int64_t limitMs) {
   return core_->queue().PostAndWait([] {}, limitMs);
 }
 
-bool InputInjector::watchdogPendingForTesting(std::int64_t limitMs) {
-  // Shared, so a task that runs after a time-out still writes into live memory.
-  auto pending = std::make_shared<std::atomic<bool>>(false);
-  core_->queue().PostAndWait([core = core_, pending] { *pending = core->watchdogPending(); },
-                             limitMs);
-  return *pending;
-}
-
-void InputInjector::fireWatchdogForTesting() {
-  core_->queue().Post([core = core_] { core->applyWatchdog({WatchdogVerdict::Kind::Fire, 0.0}); });
+bool InputInjector::runForTesting(std::function<void(InjectorCore&)> task, std::int64_t limitMs) {
+  return core_->queue().PostAndWait([core = core_, task = std::move(task)] { task(*core); },
+                                    limitMs);
 }
 
 }  // namespace orvane::win

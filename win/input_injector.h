@@ -14,11 +14,13 @@
 // - Ownership: the injector owns its input system and its queue. State is shared with the tasks
 //   it posts, so a worker left running after a failed shutdown never touches freed memory.
 // - Destruction releases held input ("destructor", up to 1000 ms), then stops the worker (up to
-//   1000 ms); frames still queued at that point are discarded undecoded.
+//   1000 ms); frames still queued at that point are discarded undecoded. A worker stuck in
+//   SendInput past both limits is left behind and releases what is held once it returns.
 #ifndef ORVANE_WIN_INPUT_INJECTOR_H_
 #define ORVANE_WIN_INPUT_INJECTOR_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,10 +36,11 @@ class InputInjector {
   static constexpr std::int64_t kDestructorReleaseLimitMs = 1000;
   static constexpr std::int64_t kShutdownLimitMs = 1000;
 
-  // inputSystem must not be null. The watchdog limit is kWatchdogLimitSeconds in production;
-  // tests pass a shorter one so they need not sleep for seconds.
+  // inputSystem must not be null. Production uses the default watchdog limit and clock; tests
+  // pass their own so that they can move time instead of sleeping.
   InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds);
+                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
+                WatchdogClock clockForTesting = steadySeconds);
   ~InputInjector();
 
   InputInjector(const InputInjector&) = delete;
@@ -57,10 +60,8 @@ class InputInjector {
 
   // Test hooks. Waits at most limitMs for every task posted so far to have run.
   bool flushForTesting(std::int64_t limitMs);
-  // Whether a watchdog check is scheduled (waits for the queue like flushForTesting).
-  bool watchdogPendingForTesting(std::int64_t limitMs);
-  // Makes the watchdog fire as if the controller had been silent for the whole limit.
-  void fireWatchdogForTesting();
+  // Runs task on the injection thread with the injector's state, waiting at most limitMs.
+  bool runForTesting(std::function<void(InjectorCore&)> task, std::int64_t limitMs);
 
  private:
   std::shared_ptr<InjectorCore> core_;

@@ -14,7 +14,7 @@
 
 #include "orvane_native/testing/stderr_capture.h"
 #include "runner/plugin_host.h"
-#include "win/test_frames.h"
+#include "win/testing/test_frames.h"
 
 namespace orvane::plugin_test {
 

@@ -1,0 +1,41 @@
+// Wire frames for the injector's tests, built the way the controller sends them.
+#ifndef ORVANE_WIN_TESTING_TEST_FRAMES_H_
+#define ORVANE_WIN_TESTING_TEST_FRAMES_H_
+
+#include <cstdint>
+#include <string>
+
+namespace orvane::win::test {
+
+// HID usage ids on the keyboard page (7).
+inline constexpr std::uint32_t kUsageA = 0x04;
+inline constexpr std::uint32_t kUsageB = 0x05;
+inline constexpr std::uint32_t kUsageCapsLock = 0x39;
+inline constexpr std::uint32_t kUsageLeftCtrl = 0xE0;
+inline constexpr std::uint32_t kUsageLeftShift = 0xE1;
+inline constexpr std::uint32_t kUsageRightAlt = 0xE6;
+
+inline std::string key(const char* type, std::uint32_t usageId) {
+  return std::string(R"({"t":")") + type + R"(","hid":)" + std::to_string(7u << 16 | usageId) + "}";
+}
+inline std::string keyDown(std::uint32_t usageId) { return key("kd", usageId); }
+inline std::string keyUp(std::uint32_t usageId) { return key("ku", usageId); }
+inline std::string pointer(const char* type, const std::string& extra, double x, double y) {
+  return std::string(R"({"t":")") + type + R"(",)" + extra + R"("x":)" + std::to_string(x) +
+         R"(,"y":)" + std::to_string(y) + "}";
+}
+inline std::string move(double x, double y) { return pointer("mm", "", x, y); }
+inline std::string buttonDown(int button, double x = 0.5, double y = 0.5) {
+  return pointer("md", R"("b":)" + std::to_string(button) + ",", x, y);
+}
+inline std::string buttonUp(int button, double x = 0.5, double y = 0.5) {
+  return pointer("mu", R"("b":)" + std::to_string(button) + ",", x, y);
+}
+inline std::string wheel(double dx, double dy) {
+  return R"({"t":"wh","dx":)" + std::to_string(dx) + R"(,"dy":)" + std::to_string(dy) + "}";
+}
+inline std::string releaseAll() { return R"({"t":"ra"})"; }
+
+}  // namespace orvane::win::test
+
+#endif  // ORVANE_WIN_TESTING_TEST_FRAMES_H_
