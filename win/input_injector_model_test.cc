@@ -16,7 +16,7 @@
 
 #include "win/held_input.h"
 #include "win/input_injector.h"
-#include "win/testing/fake_input_system.h"
+#include "win/testing/injector_testing.h"
 #include "win/testing/test_frames.h"
 
 namespace orvane::win {
@@ -75,11 +75,11 @@ TEST(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
       const auto [usage, scanId] = kKeys[pick(std::size(kKeys))];
       const int button = static_cast<int>(pick(3));
       const bool full = link && mode == InputMode::Control;
-      bool released = true;  // a release: nothing may be down afterwards
-      switch (pick(12)) {
+      const std::size_t action = pick(12);
+      bool released = action >= 2 && action <= 5;  // nothing may be down afterwards
+      switch (action) {
         case 0:
           injector->setPeerConnected(link = !link);
-          released = false;
           break;
         case 1: {
           const InputMode next = pick(2) == 0 ? InputMode::View : InputMode::Control;
@@ -107,26 +107,21 @@ TEST(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
         case 7:
           if (full) keys.insert(static_cast<std::uint16_t>(scanId));
           injector->injectInput(keyDown(usage));
-          released = false;
           break;
         case 8:
           keys.erase(static_cast<std::uint16_t>(scanId));
           injector->injectInput(keyUp(usage));
-          released = false;
           break;
         case 9:
           if (full) buttons |= 1u << button;
           injector->injectInput(buttonDown(button, 0.25, 0.75));
-          released = false;
           break;
         case 10:
           buttons &= ~(1u << button);
           injector->injectInput(buttonUp(button));
-          released = false;
           break;
         default:
           injector->injectInput(pick(2) == 0 ? move(0.5, 0.5) : wheel(0, 90));
-          released = false;
       }
       if (released) keys.clear(), buttons = 0;
       if (released || i + 1 == kStepsPerSequence) {

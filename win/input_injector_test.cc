@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "win/testing/injector_test_fixture.h"
+#include "win/testing/injector_testing.h"
 #include "win/testing/test_frames.h"
 
 namespace orvane::win {
@@ -41,7 +41,7 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
         core.heldForTesting().pressKey(0x001E);
         core.applyWatchdog({Kind::Wait, kWatchdogLimitSeconds});
       });
-      sweepEverything();
+      for (const std::int32_t vk : kSweepVirtualKeys) input_->setKeyState(vk, 0);
       injector_->injectInput(releaseAll());
       flush();
       const bool control = mode == InputMode::Control;
