@@ -29,14 +29,13 @@ struct Gate {
 
 // Blocks the worker until the returned gate opens, then runs `after`; returns once the worker
 // is inside.
-std::shared_ptr<Gate> Block(
-    SerialQueue& queue, SerialQueue::Task after = [] {}) {
+std::shared_ptr<Gate> Block(SerialQueue& queue, SerialQueue::Task after = nullptr) {
   auto gate = std::make_shared<Gate>();
   auto inside = std::make_shared<Gate>();
   EXPECT_TRUE(queue.Post([gate, inside, after] {
     inside->Open();
     gate->Wait();
-    after();
+    if (after) after();
   }));
   inside->Wait();
   return gate;
