@@ -1,5 +1,5 @@
-// SerialQueue: ordering, waiting, timers, cancellation and bounded shutdown, plus a concurrent
-// run meant for ThreadSanitizer. Busy and stuck workers are gated, never timed.
+// SerialQueue: ordering, waiting, timers, cancellation and bounded shutdown. Busy and stuck workers
+// are gated, never timed.
 #include "host/serial_queue.h"
 
 #include <gtest/gtest.h>
@@ -29,14 +29,13 @@ struct Gate {
 
 // Blocks the worker until the returned gate opens, then runs `after`; returns once the worker
 // is inside.
-std::shared_ptr<Gate> Block(
-    SerialQueue& queue, SerialQueue::Task after = [] {}) {
+std::shared_ptr<Gate> Block(SerialQueue& queue, SerialQueue::Task after = nullptr) {
   auto gate = std::make_shared<Gate>();
   auto inside = std::make_shared<Gate>();
   EXPECT_TRUE(queue.Post([gate, inside, after] {
     inside->Open();
     gate->Wait();
-    after();
+    if (after) after();
   }));
   inside->Wait();
   return gate;
@@ -165,28 +164,6 @@ TEST(SerialQueueTest, ThrowingTask_IsReportedAndTheQueueGoesOn) {
   EXPECT_TRUE(queue.PostAndWait([] {}, kGenerousMs));
 }
 #endif
-
-// Many threads post, wait with short limits, schedule and cancel timers, while one shuts down.
-// It asserts little beyond termination; its value is under ThreadSanitizer and ASan.
-TEST(SerialQueueTest, Stress_ConcurrentUseAndShutdown) {
-  auto queue = std::make_unique<SerialQueue>("stress");
-  auto counter = std::make_shared<std::atomic<int>>(0);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = 0; i < 200; ++i) {
-        queue->Post([counter] { ++*counter; });
-        queue->PostAndWait([counter] { ++*counter; }, (i + t) % 3);
-        const std::uint64_t id = queue->PostDelayed((i % 4) * 250'000, [counter] { ++*counter; });
-        if (i % 2 == 0) queue->Cancel(id);
-        if (t == 0 && i == 100) queue->Shutdown(1);
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  queue.reset();
-  EXPECT_GT(counter->load(), 0);
-}
 
 }  // namespace
 }  // namespace orvane::host

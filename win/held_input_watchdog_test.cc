@@ -20,6 +20,7 @@ TEST(HeldInputWatchdog, SlidesWithActivityWhileHeldAndFiresAfterSilence) {
     bool held;
     Kind kind;
     double remaining;
+    bool resetFirst = false;
   } steps[] = {
       {false, 1.0, false, Kind::Idle, 0.0},
       {false, 2.0, true, Kind::Wait, 10.0},  // arms now
@@ -32,8 +33,10 @@ TEST(HeldInputWatchdog, SlidesWithActivityWhileHeldAndFiresAfterSilence) {
       {false, 115.0, true, Kind::Wait, 10.0},  // fired: disarmed, the next check re-arms
       {true, 121.0, false, Kind::Idle, 0.0},
       {false, 140.0, true, Kind::Wait, 10.0},
+      {false, 200.0, true, Kind::Wait, 10.0, true},  // a reset disarms: the check re-arms
   };
   for (const auto& s : steps) {
+    if (s.resetFirst) watchdog.reset();
     const WatchdogVerdict verdict =
         s.activity ? watchdog.onActivity(s.now, s.held) : watchdog.check(s.now, s.held);
     EXPECT_EQ(verdict.kind, s.kind) << s.now;

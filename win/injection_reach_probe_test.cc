@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "win/testing/fake_input_system.h"
+#include "win/testing/injector_testing.h"
 
 namespace orvane::win {
 namespace {

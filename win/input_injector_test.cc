@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "win/testing/injector_test_fixture.h"
+#include "win/testing/injector_testing.h"
 #include "win/testing/test_frames.h"
 
 namespace orvane::win {
@@ -27,7 +27,6 @@ using Kind = WatchdogVerdict::Kind;
 
 const char* const kModeLine = "input: mode control -> view";
 const char* const kLinkWarning = "input: admitting a release over a link that is not connected";
-const char* const kSweepAll = "input: modifier sweep releasing 8 key(s)";
 
 // In control a release-all frame is a full release; in view it only sends what is still held:
 // no line, no sweep, and the watchdog is left as it was.
@@ -41,17 +40,14 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
         core.heldForTesting().pressKey(0x001E);
         core.applyWatchdog({Kind::Wait, kWatchdogLimitSeconds});
       });
-      sweepEverything();
+      for (const std::int32_t vk : kSweepVirtualKeys) input_->setKeyState(vk, 0);
       injector_->injectInput(releaseAll());
       flush();
       const bool control = mode == InputMode::Control;
-      Lines expected;
-      if (!control) expected.push_back(kModeLine);
+      Lines expected = control ? Lines{} : Lines{kModeLine};
       if (!link) expected.push_back(kLinkWarning);
-      if (control) {
-        expected.insert(expected.end(),
-                        {"input: releasing held input (ra): 1 event(s)", kSweepAll});
-      }
+      if (control) expected.push_back("input: releasing held input (ra): 1 event(s)");
+      if (control) expected.push_back("input: modifier sweep releasing 8 key(s)");
       EXPECT_EQ(lines(), expected);
       const auto batches = input_->batches();
       ASSERT_EQ(batches.size(), control ? 2u : 1u);
@@ -64,11 +60,12 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
 TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
   start();
   input_->setMetric(kMetricMonitorCount, 2);
-  input_->pushSendCount(0);
+  for (int i = 0; i < 2; ++i) input_->pushSendCount(0);
   for (int i = 0; i < 2; ++i) {
-    for (const std::string& frame : {std::string("{not json"), std::string(R"({"t":"zz"})"),
-                                     keyUp(kUsageB), keyDown(kUsageCapsLock), buttonDown(0)}) {
-      injector_->injectInput(frame);  // the first button-down is sent short, then refused
+    for (const std::string& frame :
+         {std::string("{not json"), std::string(R"({"t":"zz"})"), keyUp(kUsageB),
+          keyDown(kUsageCapsLock), buttonDown(0), move(0.5, 0.5)}) {
+      injector_->injectInput(frame);  // the first button-down and move are sent short
     }
   }
   injector_->setPeerConnected(false);
@@ -83,19 +80,6 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
                             "input: SendInput took 0 of 2 event(s), GetLastError=87 — a "
                             "malformed call, NOT a UIPI block; further ones are silent",
                             "input: button-already-held", kLinkWarning, "input: button-not-held"}));
-}
-
-TEST_F(InputInjectorTest, ModeSwitch_ReleasesOnlyFromControlToView) {
-  start();
-  injector_->injectInput(keyDown(kUsageA));
-  injector_->setInputMode(InputMode::Control);  // unchanged: nothing written, nothing released
-  injector_->setInputMode(InputMode::View);
-  injector_->setInputMode(InputMode::View);
-  injector_->setInputMode(InputMode::Control);
-  flush();
-  EXPECT_EQ(lines(), (Lines{kModeLine, "input: releasing held input (viewMode): 1 event(s)",
-                            "input: mode view -> control"}));
-  EXPECT_THAT(input_->downKeys(), IsEmpty());
 }
 
 TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
@@ -118,9 +102,9 @@ TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
   EXPECT_THAT(describe(batches[before]),
               ElementsAre("mouse 0004", "key 1E up", "key 1D up", "key 38 extended up"));
   EXPECT_THAT(describe(batches[before + 1]), ElementsAre("key 2A up", "key 1D extended up"));
-  const Lines sweep{"input: modifier sweep releasing 2 key(s)"};
+  const char* const sweep = "input: modifier sweep releasing 2 key(s)";
   EXPECT_EQ(lines(),
-            (Lines{"input: releasing held input (unspecified): 4 event(s)", sweep[0], sweep[0]}));
+            (Lines{"input: releasing held input (unspecified): 4 event(s)", sweep, sweep}));
 }
 
 TEST_F(InputInjectorTest, ReleaseAllAndWait_TimesOutOnABusyWorkerAndStillReleases) {
@@ -136,7 +120,9 @@ TEST_F(InputInjectorTest, ReleaseAllAndWait_TimesOutOnABusyWorkerAndStillRelease
   EXPECT_THAT(input_->downKeys(), IsEmpty());
 }
 
-TEST_F(InputInjectorTest, Watchdog_PendingOnlyWhileSomethingIsHeld) {
+// Only a switch from control to view releases; the watchdog's check is pending only while
+// something is held, and any release cancels it.
+TEST_F(InputInjectorTest, ModeSwitchAndWatchdog_ReleaseOnlyIntoViewAndCheckOnlyWhileHeld) {
   start();
   injector_->injectInput(move(0.2, 0.2));
   EXPECT_FALSE(watchdogPending());
@@ -145,12 +131,17 @@ TEST_F(InputInjectorTest, Watchdog_PendingOnlyWhileSomethingIsHeld) {
   injector_->injectInput(keyUp(kUsageA));  // the last key-up cancels the check
   EXPECT_FALSE(watchdogPending());
   injector_->injectInput(buttonDown(1));
+  injector_->setInputMode(InputMode::Control);  // unchanged: nothing written, nothing released
   EXPECT_TRUE(watchdogPending());
-  injector_->setInputMode(InputMode::View);  // any release cancels it
+  injector_->setInputMode(InputMode::View);
   EXPECT_FALSE(watchdogPending());
+  injector_->setInputMode(InputMode::View);
+  injector_->setInputMode(InputMode::Control);
   checkWatchdogAt(1.0);  // a check with nothing held does nothing and leaves nothing pending
   EXPECT_FALSE(watchdogPending());
-  EXPECT_EQ(lines().size(), 2u);
+  EXPECT_EQ(lines(), (Lines{kModeLine, "input: releasing held input (viewMode): 1 event(s)",
+                            "input: mode view -> control"}));
+  EXPECT_EQ(input_->downButtons(), 0u);
 }
 
 // Only frames that reach translation, refused ones included, count as activity.

@@ -1,0 +1,233 @@
+// The injector's tests' doubles. FakeInput is a scripted input system: it records every batch and
+// log line, answers with programmed counts, key states, metrics and cursor positions, and tracks
+// what the "system" believes is down, so a test can check that everything pressed was released.
+// InjectorTest runs an injector on it with a watchdog clock the test moves by hand.
+//
+// Contract: the script and the record live in a FakeInput shared by the test, the log sink and the
+// system the injector owns; every member locks, so the test may read it from its own thread, also
+// after the injector and its system are gone.
+#ifndef ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
+#define ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "win/inject_event.h"
+#include "win/input_injector.h"
+#include "win/input_system.h"
+
+namespace orvane::win {
+
+class FakeInput : public std::enable_shared_from_this<FakeInput> {
+ public:
+  std::unique_ptr<InputSystem> makeSystem() { return std::make_unique<System>(shared_from_this()); }
+
+  // Each sendInput takes the next programmed count (capped at the batch size), else everything.
+  void pushSendCount(std::uint32_t taken) {
+    locked([&] { sendCounts_.push_back(taken); });
+  }
+  // Keys never set read 1 (up, pressed since the last poll), which the modifier sweep skips.
+  void setKeyState(std::int32_t vk, std::int16_t state) {
+    locked([&] { keys_[vk] = state; });
+  }
+  void setMetric(std::int32_t index, std::int32_t value) {
+    locked([&] { metrics_[index] = value; });
+  }
+  // Reads fail while unreadable; absolute moves on the primary screen move it when it follows.
+  void setCursor(CursorPoint point, bool readable, bool follows = false) {
+    locked([&] { cursor_ = point, readable_ = readable, follows_ = follows; });
+  }
+  // While paused every sendInput waits; waitPausedInSend tells when one is waiting.
+  void pauseSends(bool paused) {
+    notify([&] { paused_ = paused; });
+  }
+  bool waitPausedInSend(std::chrono::milliseconds limit) {
+    return waitFor(limit, [this] { return pausedInSend_; });
+  }
+  bool waitSystemDestroyed(std::chrono::milliseconds limit) {
+    return waitFor(limit, [this] { return destroyed_; });
+  }
+
+  std::vector<std::vector<InjectEvent>> batches() const { return get(&FakeInput::batches_); }
+  std::set<std::uint16_t> downKeys() const { return get(&FakeInput::downKeys_); }
+  std::uint32_t downButtons() const { return get(&FakeInput::downButtons_); }
+  // Releases of what was not down: the key's scanId, or 0x10000 | button.
+  std::vector<std::uint32_t> strays() const { return get(&FakeInput::strays_); }
+  std::vector<std::string> lines() const { return get(&FakeInput::lines_); }
+  void log(const std::string& line) {
+    locked([&] { lines_.push_back(line); });
+  }
+
+ private:
+  struct System : InputSystem {
+    explicit System(std::shared_ptr<FakeInput> input) : in(std::move(input)) {}
+    ~System() override {
+      in->notify([this] { in->destroyed_ = true; });
+    }
+    std::uint32_t sendInput(const std::vector<InjectEvent>& events) override {
+      return in->send(events);
+    }
+    std::uint32_t getLastError() override { return 87; }
+    std::int16_t getAsyncKeyState(std::int32_t vk) override {
+      return in->locked([&] { return in->keys_.count(vk) != 0 ? in->keys_[vk] : std::int16_t{1}; });
+    }
+    bool getPhysicalCursorPos(CursorPoint& point) override {
+      return in->locked([&] { return in->readable_ && (point = in->cursor_, true); });
+    }
+    std::int32_t getSystemMetrics(std::int32_t index) override {
+      return in->locked([&] { return in->metrics_[index]; });
+    }
+    std::shared_ptr<FakeInput> in;
+  };
+
+  template <typename T>
+  T get(T FakeInput::*member) const {
+    return locked([&] { return this->*member; });
+  }
+  template <typename F>
+  auto locked(F f) const -> decltype(f()) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return f();
+  }
+  template <typename F>
+  void notify(F f) {
+    locked(f);
+    changed_.notify_all();
+  }
+  template <typename P>
+  bool waitFor(std::chrono::milliseconds limit, P done) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, limit, done);
+  }
+
+  std::uint32_t send(const std::vector<InjectEvent>& events) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    pausedInSend_ = paused_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return !paused_; });
+    pausedInSend_ = false;
+    auto taken = static_cast<std::uint32_t>(events.size());
+    if (!sendCounts_.empty()) taken = std::min(taken, sendCounts_.front()), sendCounts_.pop_front();
+    batches_.push_back(events);
+    std::for_each(events.begin(), events.begin() + taken, [this](auto& e) { track(e); });
+    return taken;
+  }
+
+  void track(const InjectEvent& event) {
+    if (event.kind == InjectEventKind::Keyboard) {
+      const auto scanId =
+          static_cast<std::uint16_t>(((event.flags & kKeyExtended) != 0 ? 0xE000 : 0) | event.scan);
+      if ((event.flags & kKeyUp) == 0) {
+        downKeys_.insert(scanId);
+      } else if (downKeys_.erase(scanId) == 0) {
+        strays_.push_back(scanId);
+      }
+      return;
+    }
+    for (std::uint32_t button = 0; button < kButtonDownFlags.size(); ++button) {
+      if ((event.flags & kButtonDownFlags[button]) != 0) downButtons_ |= 1u << button;
+      if ((event.flags & kButtonUpFlags[button]) != 0) {
+        if ((downButtons_ & 1u << button) == 0) strays_.push_back(0x10000 | button);
+        downButtons_ &= ~(1u << button);
+      }
+    }
+    constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
+    if (follows_ && (event.flags & (kAbsoluteMove | kMouseVirtualDesk)) == kAbsoluteMove) {
+      cursor_.x = mulDiv(event.dx, metrics_[kMetricPrimaryWidth] - 1, 65535);
+      cursor_.y = mulDiv(event.dy, metrics_[kMetricPrimaryHeight] - 1, 65535);
+    }
+  }
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::vector<InjectEvent>> batches_;
+  std::deque<std::uint32_t> sendCounts_;
+  std::map<std::int32_t, std::int16_t> keys_;
+  std::map<std::int32_t, std::int32_t> metrics_{
+      {kMetricPrimaryWidth, 1920}, {kMetricPrimaryHeight, 1080}, {kMetricMonitorCount, 1}};
+  CursorPoint cursor_;
+  bool readable_ = false, follows_ = false;
+  bool paused_ = false, pausedInSend_ = false, destroyed_ = false;
+  std::set<std::uint16_t> downKeys_;
+  std::uint32_t downButtons_ = 0;
+  std::vector<std::uint32_t> strays_;
+  std::vector<std::string> lines_;
+};
+
+namespace test {
+
+// One line per event, for comparing whole batches.
+inline std::vector<std::string> describe(const std::vector<InjectEvent>& events) {
+  std::vector<std::string> described;
+  for (const InjectEvent& event : events) {
+    char text[64];
+    if (event.kind == InjectEventKind::Keyboard) {
+      std::snprintf(text, sizeof text, "key %02X%s%s", event.scan,
+                    (event.flags & kKeyExtended) != 0 ? " extended" : "",
+                    (event.flags & kKeyUp) != 0 ? " up" : " down");
+    } else {
+      std::snprintf(text, sizeof text, "mouse %04X", static_cast<unsigned>(event.flags));
+    }
+    described.push_back(std::string(text) + (event.extraInfo == kInjectedTag ? "" : " untagged"));
+  }
+  return described;
+}
+
+class InjectorTest : public ::testing::Test {
+ protected:
+  static constexpr std::int64_t kLimitMs = 10'000;
+
+  // A fresh script and injector (link up unless told otherwise) at watchdog time 0.
+  void start(bool connected = true) {
+    injector_.reset();
+    input_ = std::make_shared<FakeInput>();
+    now_->store(0.0);
+    injector_ = std::make_unique<InputInjector>(
+        [input = input_](const std::string& line) { input->log(line); }, input_->makeSystem(),
+        kWatchdogLimitSeconds, [now = now_] { return now->load(); });
+    injector_->setPeerConnected(connected);
+  }
+  void run(std::function<void(InjectorCore&)> task) {
+    ASSERT_TRUE(injector_->runForTesting(std::move(task), kLimitMs));
+  }
+  void flush() { ASSERT_TRUE(injector_->flushForTesting(kLimitMs)); }
+  std::vector<std::string> lines() const { return input_->lines(); }
+  // A watchdog check, due at once, at watchdog time `at`: the real tick path through the queue.
+  void checkWatchdogAt(double at) {
+    now_->store(at);
+    run([](InjectorCore& core) {
+      core.applyWatchdog({});
+      core.applyWatchdog({WatchdogVerdict::Kind::Wait, 0.0});
+    });
+    flush();  // The tick joined the queue behind this flush; the next one runs after it.
+    flush();
+  }
+  bool watchdogPending() {
+    bool pending = false;
+    run([&pending](InjectorCore& core) { pending = core.watchdogPending(); });
+    return pending;
+  }
+
+  std::shared_ptr<std::atomic<double>> now_ = std::make_shared<std::atomic<double>>(0.0);
+  std::shared_ptr<FakeInput> input_;
+  std::unique_ptr<InputInjector> injector_;
+};
+
+}  // namespace test
+}  // namespace orvane::win
+
+#endif  // ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
