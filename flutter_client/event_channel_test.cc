@@ -24,7 +24,11 @@ using testing::FakeBinaryMessenger;
 constexpr char kChannel[] = "orvane_native/events";
 const Bytes kSuccess = {0, 0};
 const StandardMethodCodec& Codec() { return StandardMethodCodec::GetInstance(); }
-const Bytes kNoActiveStream = *Codec().EncodeErrorEnvelope("error", "No active stream to cancel");
+// Bytes rather than an encoding: nothing here may make the codec before main (see the codec's
+// exit test).
+const Bytes kNoActiveStream = {1,   7,   5,   'e', 'r', 'r', 'o', 'r', 7,   26,  'N', 'o', ' ',
+                               'a', 'c', 't', 'i', 'v', 'e', ' ', 's', 't', 'r', 'e', 'a', 'm',
+                               ' ', 't', 'o', ' ', 'c', 'a', 'n', 'c', 'e', 'l', 0};
 
 // How the standard library prints a null address differs between runtimes.
 std::string NullAddress() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,28 @@ class RecordingResult : public MethodResult<EncodableValue> {
   }
   void NotImplementedInternal() override { answer = "not implemented"; }
 };
+
+#if GTEST_HAS_DEATH_TEST
+// Handlers on registrars that are never freed keep plain pointers to the codec and the serializer,
+// and may still run while the process exits.
+const StandardMethodCodec* exiting_codec = nullptr;
+void EncodeAtExit() {
+  if (exiting_codec->EncodeSuccessEnvelope()->size() != 2) std::abort();
+}
+
+TEST(StandardMethodCodecDeathTest, GetInstance_OutlivesStaticDestruction) {
+  // A fresh process, in which the handler is registered before the codec is made and so runs after
+  // the codec's own exit-time destruction, if it had one.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::atexit(EncodeAtExit);
+        exiting_codec = &Codec();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(StandardMethodCodecTest, EncodesCallsAndEnvelopes) {
   EXPECT_EQ(*Codec().EncodeMethodCall(MethodCall<>("x", nullptr)), (Bytes{7, 1, 0x78, 0}));

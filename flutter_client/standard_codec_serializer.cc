@@ -97,7 +97,8 @@ bool StopReadingElements(ByteStreamReader* stream, size_t elements_left) {
 }  // namespace
 
 const StandardCodecSerializer& StandardCodecSerializer::GetInstance() {
-  static const StandardCodecSerializer instance;
+  // Never destroyed: codecs and channels keep plain pointers to it to the end of the process.
+  static const StandardCodecSerializer& instance = *new StandardCodecSerializer();
   return instance;
 }
 
