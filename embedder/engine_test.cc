@@ -14,20 +14,14 @@ namespace {
 
 constexpr char kChannel[] = "test/channel";
 
-TEST(StandinEngineTest, Deliver_WithoutCallbackIsAnsweredEmptyAndZeroAfterShutdown) {
+TEST(StandinEngineTest, Shutdown_WaitsForTheMessengerLockAndEndsEverything) {
   StandinEngine engine;
+  const FlutterDesktopMessengerRef messenger = engine.messenger();
+  // A channel without a callback is answered at once, with an empty reply, exactly once.
   const uint64_t id = engine.Deliver(kChannel, {1});
   EXPECT_NE(id, 0u);
   EXPECT_EQ(engine.TakeReply(id), std::vector<uint8_t>());
   EXPECT_EQ(engine.TakeReply(id), std::nullopt);
-  engine.Shutdown();
-  EXPECT_EQ(engine.Deliver(kChannel, {1}), 0u);
-  EXPECT_EQ(engine.CreateRegistrar(), nullptr);
-}
-
-TEST(StandinEngineTest, Shutdown_WaitsForTheMessengerLockAndEndsEverything) {
-  StandinEngine engine;
-  const FlutterDesktopMessengerRef messenger = engine.messenger();
   const FlutterDesktopPluginRegistrarRef registrar = engine.CreateRegistrar();
   static std::atomic<FlutterDesktopPluginRegistrarRef> destroyed{nullptr};
   FlutterDesktopPluginRegistrarSetDestructionHandler(
@@ -40,7 +34,7 @@ TEST(StandinEngineTest, Shutdown_WaitsForTheMessengerLockAndEndsEverything) {
 
   ASSERT_EQ(FlutterDesktopMessengerLock(messenger), messenger);
   std::thread shutdown([&engine] { engine.Shutdown(); });
-  // No timing margin needed: a shutdown that does not wait is only missed, never reported falsely.
+  // A shutdown that does not wait may go unnoticed here, but is never reported falsely.
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(FlutterDesktopMessengerIsAvailable(messenger));
   FlutterDesktopMessengerUnlock(messenger);
@@ -51,6 +45,8 @@ TEST(StandinEngineTest, Shutdown_WaitsForTheMessengerLockAndEndsEverything) {
   EXPECT_FALSE(engine.DestroyRegistrar(registrar));
   EXPECT_EQ(empty_replies.load(), 1);  // the unanswered send got one empty reply
   EXPECT_FALSE(FlutterDesktopMessengerSend(messenger, kChannel, &byte, 1));
+  EXPECT_EQ(engine.Deliver(kChannel, {1}), 0u);
+  EXPECT_EQ(engine.CreateRegistrar(), nullptr);
 }
 
 }  // namespace
