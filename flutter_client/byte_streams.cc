@@ -56,8 +56,9 @@ uint8_t ByteBufferStreamReader::ReadByte() {
 }
 
 void ByteBufferStreamReader::ReadBytes(uint8_t* buffer, size_t length) {
-  // Compared as a remainder so that a huge length cannot wrap the sum.
-  if (length > BytesRemaining()) {
+  // Compared as a remainder so that a huge length cannot wrap the sum. Alignment may have moved
+  // the position past the end: then even an empty read is a read past the end.
+  if (position_ > size_ || length > size_ - position_) {
     internal::ReportInvalidRead();
     return;
   }

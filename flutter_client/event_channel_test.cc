@@ -22,73 +22,66 @@ using testing::CerrCapture;
 using testing::FakeBinaryMessenger;
 
 constexpr char kChannel[] = "orvane_native/events";
-const Bytes kSuccess = {0, 0};
 const StandardMethodCodec& Codec() { return StandardMethodCodec::GetInstance(); }
-const Bytes kNoActiveStream = *Codec().EncodeErrorEnvelope("error", "No active stream to cancel");
-
-// How the standard library prints a null address differs between runtimes.
-std::string NullAddress() {
-  std::ostringstream text;
-  text << static_cast<const void*>(nullptr);
-  return text.str();
+Bytes Error(const std::string& code, const std::string& message) {
+  return *Codec().EncodeErrorEnvelope(code, message);
 }
 
-Bytes Call(const std::string& method, const EncodableValue* arguments = nullptr) {
-  return *Codec().EncodeMethodCall(
-      MethodCall<>(method, arguments ? std::make_unique<EncodableValue>(*arguments) : nullptr));
+Bytes Call(const std::string& method) {
+  // "?" stands for a message that is not a method call.
+  return method == "?" ? Bytes{1}
+                       : *Codec().EncodeMethodCall(
+                             MethodCall<>(method, std::make_unique<EncodableValue>("args")));
 }
+
+// Appends a word to a space-separated list.
+void Add(std::string* list, const std::string& word) { *list += (list->empty() ? "" : " ") + word; }
 
 // A stream handler whose listen and cancel record their calls and fail on request.
 struct Recorder {
-  std::vector<std::string> events;
+  std::string events;
   std::unique_ptr<EventSink<>> sink;
-  bool failListen = false;
-  bool failCancel = false;
+  std::string fail;  // "listen" or "cancel" makes that function fail; "missing" installs none
   // Shared with the installed functions: its use count shows whether they are still alive.
   std::shared_ptr<int> alive = std::make_shared<int>();
 
   std::unique_ptr<StreamHandler<>> Handler() {
+    if (fail == "missing") return std::make_unique<StreamHandlerFunctions<>>(nullptr, nullptr);
     return std::make_unique<StreamHandlerFunctions<>>(
-        [this, token = alive](const EncodableValue* arguments,
-                              std::unique_ptr<EventSink<>>&& events_sink) {
-          events.push_back(arguments == nullptr ? "listen(none)" : "listen");
-          sink = std::move(events_sink);
-          return failListen ? std::make_unique<StreamHandlerError<>>("no", "listen", nullptr)
-                            : nullptr;
+        [this, token = alive](const EncodableValue* arguments, std::unique_ptr<EventSink<>>&& s) {
+          Add(&events, arguments == nullptr ? "listen(none)" : "listen");
+          sink = std::move(s);
+          return Failure("listen");
         },
         [this, token = alive](const EncodableValue* arguments) {
-          events.push_back(arguments == nullptr ? "cancel(none)" : "cancel");
-          return failCancel ? std::make_unique<StreamHandlerError<>>("no", "cancel", nullptr)
-                            : nullptr;
+          Add(&events, arguments == nullptr ? "cancel(none)" : "cancel");
+          return Failure("cancel");
         });
+  }
+  std::unique_ptr<StreamHandlerError<>> Failure(const std::string& what) const {
+    return fail == what ? std::make_unique<StreamHandlerError<>>("no", what, nullptr) : nullptr;
   }
 };
 
-// Each case: the methods called in turn, what the handler heard and the replies, named below.
-struct StepCase {
-  const char* name;
-  std::string methods;
-  std::string events;
-  std::string replies;
-  std::string fail;  // "listen" or "cancel" makes that function fail
-  std::string diagnostics;
-};
-
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  std::istringstream stream(text);
-  for (std::string word; stream >> word;) words.push_back(word);
-  return words;
-}
-
 TEST(EventChannelTest, FollowsTheListenCancelTable) {
-  const std::vector<std::pair<std::string, Bytes>> names = {
-      {"ok", kSuccess},
-      {"none", Bytes()},
-      {"idle", kNoActiveStream},
-      {"listen-error", *Codec().EncodeErrorEnvelope("no", "listen")},
-      {"cancel-error", *Codec().EncodeErrorEnvelope("no", "cancel")}};
-  const std::vector<StepCase> cases = {
+  std::ostringstream null_address;  // printed differently by each runtime
+  null_address << static_cast<const void*>(nullptr);
+  const std::pair<std::string, Bytes> names[] = {
+      {"ok", {0, 0}},
+      {"none", {}},
+      {"idle", Error("error", "No active stream to cancel")},
+      {"listen-error", Error("no", "listen")},
+      {"cancel-error", Error("no", "cancel")},
+      {"no-listen", Error("error", "No OnListen handler set")},
+      {"no-cancel", Error("error", "No OnCancel handler set")}};
+  const struct {
+    const char* name;
+    std::string methods;
+    std::string events;  // what the handler heard
+    std::string replies;
+    std::string fail;
+    std::string diagnostics;
+  } cases[] = {
       {"cancel while idle", "cancel", "", "idle", "", ""},
       {"listen then cancel", "listen cancel", "listen cancel", "ok ok", "", ""},
       {"listen twice", "listen listen", "listen cancel(none) listen", "ok ok", "", ""},
@@ -97,26 +90,29 @@ TEST(EventChannelTest, FollowsTheListenCancelTable) {
       {"failed cancel still stops", "listen cancel cancel", "listen cancel", "ok cancel-error idle",
        "cancel", ""},
       {"failed implicit cancel", "listen listen", "listen cancel(none) listen", "ok ok", "cancel",
-       "Failed to cancel existing stream: no, cancel, " + NullAddress()},
+       "Failed to cancel existing stream: no, cancel, " + null_address.str()},
       {"other methods change nothing", "Listen cancel", "", "none idle", "", ""},
+      {"missing functions", "listen cancel", "", "no-listen no-cancel", "missing", ""},
+      {"not a call", "?", "", "none", "",
+       "Invalid method call; method name is not a string.\n"
+       "Unable to construct method call from message on channel: orvane_native/events\n"},
   };
-  const EncodableValue arguments("args");
-  for (const StepCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeBinaryMessenger messenger;
     Recorder recorder;
-    recorder.failListen = c.fail == "listen";
-    recorder.failCancel = c.fail == "cancel";
+    recorder.fail = c.fail;
     EventChannel<>(&messenger, kChannel, &Codec()).SetStreamHandler(recorder.Handler());
     CerrCapture cerr;
-    for (const std::string& method : Words(c.methods)) {
-      ASSERT_TRUE(messenger.Deliver(kChannel, Call(method, &arguments)));
+    std::istringstream methods(c.methods);
+    for (std::string method; methods >> method;) {
+      ASSERT_TRUE(messenger.Deliver(kChannel, Call(method)));
     }
-    EXPECT_EQ(recorder.events, Words(c.events));
+    EXPECT_EQ(recorder.events, c.events);
     std::string replies;
     for (const auto& reply : messenger.replies) {
       for (const auto& [name, bytes] : names) {
-        if (reply.bytes == bytes) replies += (replies.empty() ? "" : " ") + name;
+        if (reply.bytes == bytes) Add(&replies, name);
       }
     }
     EXPECT_EQ(replies, c.replies);
@@ -124,46 +120,7 @@ TEST(EventChannelTest, FollowsTheListenCancelTable) {
   }
 }
 
-TEST(EventChannelTest, UndecodableMessageAndMissingFunctions) {
-  FakeBinaryMessenger messenger;
-  EventChannel<>(&messenger, kChannel, &Codec())
-      .SetStreamHandler(std::make_unique<StreamHandlerFunctions<>>(nullptr, nullptr));
-  CerrCapture cerr;
-  ASSERT_TRUE(messenger.Deliver(kChannel, {1}));
-  ASSERT_TRUE(messenger.Deliver(kChannel, Call("listen")));
-  ASSERT_TRUE(messenger.Deliver(kChannel, Call("cancel")));
-  ASSERT_EQ(messenger.replies.size(), 3u);
-  EXPECT_TRUE(messenger.replies[0].nullData);
-  EXPECT_EQ(messenger.replies[1].bytes,
-            *Codec().EncodeErrorEnvelope("error", "No OnListen handler set"));
-  EXPECT_EQ(messenger.replies[2].bytes,
-            *Codec().EncodeErrorEnvelope("error", "No OnCancel handler set"));
-  EXPECT_EQ(cerr.Text(),
-            "Invalid method call; method name is not a string.\n"
-            "Unable to construct method call from message on channel: orvane_native/events\n");
-}
-
-TEST(EventChannelTest, SinkSendsEventsErrorsAndEndOfStream) {
-  FakeBinaryMessenger messenger;
-  Recorder recorder;
-  EventChannel<>(&messenger, kChannel, &Codec()).SetStreamHandler(recorder.Handler());
-  ASSERT_TRUE(messenger.Deliver(kChannel, Call("listen")));
-  ASSERT_TRUE(messenger.Deliver(kChannel, Call("cancel")));
-  ASSERT_TRUE(recorder.sink);
-  // The sink does not know about the cancel: its owner decides when to stop.
-  recorder.sink->Success();
-  recorder.sink->Success(EncodableValue(5));
-  recorder.sink->Error("e");
-  recorder.sink->EndOfStream();
-  ASSERT_EQ(messenger.sent.size(), 4u);
-  for (const auto& message : messenger.sent) EXPECT_EQ(message.channel, kChannel);
-  EXPECT_EQ(messenger.sent[0].bytes, kSuccess);
-  EXPECT_EQ(messenger.sent[1].bytes, (Bytes{0, 3, 5, 0, 0, 0}));
-  EXPECT_EQ(messenger.sent[2].bytes, (Bytes{1, 7, 1, 'e', 0, 0}));
-  EXPECT_TRUE(messenger.sent[3].nullData);
-}
-
-TEST(EventChannelTest, ReplacingOrRemovingTheHandlerReleasesIt) {
+TEST(EventChannelTest, ReplacedHandlerIsReleasedButItsSinkStillSends) {
   FakeBinaryMessenger messenger;
   Recorder first;
   Recorder second;
@@ -173,14 +130,24 @@ TEST(EventChannelTest, ReplacingOrRemovingTheHandlerReleasesIt) {
   channel.SetStreamHandler(second.Handler());
   // The new handler starts idle and the old one hears nothing more.
   ASSERT_TRUE(messenger.Deliver(kChannel, Call("cancel")));
-  EXPECT_EQ(messenger.replies.back().bytes, kNoActiveStream);
-  EXPECT_EQ(first.events, std::vector<std::string>{"listen"});
-  EXPECT_TRUE(second.events.empty());
+  EXPECT_EQ(messenger.replies.back().bytes, Error("error", "No active stream to cancel"));
+  EXPECT_EQ(first.events, "listen");
+  EXPECT_EQ(second.events, "");
   EXPECT_EQ(first.alive.use_count(), 1);
-
   channel.SetStreamHandler(nullptr);
   EXPECT_FALSE(messenger.Deliver(kChannel, Call("listen")));
   EXPECT_EQ(second.alive.use_count(), 1);
+
+  // The sink has no link back to the channel: its owner decides when to stop.
+  ASSERT_TRUE(first.sink);
+  first.sink->Success(EncodableValue(5));
+  first.sink->Error("e");
+  first.sink->EndOfStream();
+  ASSERT_EQ(messenger.sent.size(), 3u);
+  for (const auto& message : messenger.sent) EXPECT_EQ(message.channel, kChannel);
+  EXPECT_EQ(messenger.sent[0].bytes, (Bytes{0, 3, 5, 0, 0, 0}));
+  EXPECT_EQ(messenger.sent[1].bytes, (Bytes{1, 7, 1, 'e', 0, 0}));
+  EXPECT_TRUE(messenger.sent[2].nullData);
 }
 
 }  // namespace

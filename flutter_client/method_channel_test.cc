@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,105 +18,99 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using testing::CerrCapture;
-using testing::FakeBinaryMessenger;
 
 constexpr char kChannel[] = "orvane_native/methods";
 constexpr char kDuplicate[] =
     "Error: Only one of Success, Error, or NotImplemented can be called, and it can be called "
     "exactly once. Ignoring duplicate result.\n";
-constexpr char kLeak[] = "Warning: Failed to respond to a message. This is a memory leak.\n";
 
 const StandardMethodCodec& Codec() { return StandardMethodCodec::GetInstance(); }
 
-// Records what the result was answered with.
+#if GTEST_HAS_DEATH_TEST
+// Handlers on registrars that are never freed keep plain pointers to the codec and may still run
+// while the process exits.
+const StandardMethodCodec* exiting_codec = nullptr;
+void EncodeAtExit() {
+  if (exiting_codec->EncodeSuccessEnvelope()->size() != 2) std::abort();
+}
+
+TEST(StandardMethodCodecDeathTest, GetInstance_OutlivesStaticDestruction) {
+  // A fresh process, where the handler is registered before the codec is made and so runs after
+  // any exit-time destruction of it. Nothing in this program may make the codec before main.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::atexit(EncodeAtExit);
+        exiting_codec = &Codec();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+#endif
+
+// Records the answer as the envelope an engine result would send, or "refused".
 class RecordingResult : public MethodResult<EncodableValue> {
  public:
-  std::string answer;
+  Bytes answer = {'-'};
 
  protected:
   void SuccessInternal(const EncodableValue* result) override {
-    answer = result == nullptr ? "success" : "success with value";
+    answer = *Codec().EncodeSuccessEnvelope(result);
   }
   void ErrorInternal(const std::string& code, const std::string& message,
                      const EncodableValue* details) override {
-    answer = "error " + code + "/" + message + (details != nullptr ? "/details" : "");
+    answer = *Codec().EncodeErrorEnvelope(code, message, details);
   }
-  void NotImplementedInternal() override { answer = "not implemented"; }
+  void NotImplementedInternal() override { answer.clear(); }
 };
 
-TEST(StandardMethodCodecTest, EncodesCallsAndEnvelopes) {
-  EXPECT_EQ(*Codec().EncodeMethodCall(MethodCall<>("x", nullptr)), (Bytes{7, 1, 0x78, 0}));
+TEST(StandardMethodCodecTest, CallsAndEnvelopesHaveExactBytes) {
   const EncodableValue yes(true);
-  EXPECT_EQ(*Codec().EncodeSuccessEnvelope(&yes), (Bytes{0, 1}));
-  EXPECT_EQ(*Codec().EncodeErrorEnvelope("e", "m", &yes), (Bytes{1, 7, 1, 0x65, 7, 1, 0x6D, 1}));
-  // Alignment counts from the envelope byte: the double's payload starts at offset 8.
   const EncodableValue half(0.5);
+  EXPECT_EQ(*Codec().EncodeMethodCall(MethodCall<>("x", nullptr)), (Bytes{7, 1, 'x', 0}));
+  EXPECT_EQ(*Codec().EncodeSuccessEnvelope(), (Bytes{0, 0}));
+  EXPECT_EQ(*Codec().EncodeErrorEnvelope("e", "m", &yes), (Bytes{1, 7, 1, 'e', 7, 1, 'm', 1}));
+  // Alignment counts from the envelope byte: the double's payload starts at offset 8.
   EXPECT_EQ(Codec().EncodeSuccessEnvelope(&half)->size(), 16u);
-}
-
-TEST(StandardMethodCodecTest, DecodesACallWithoutArgumentsAsNull) {
-  CerrCapture cerr;
-  const auto bare = Codec().DecodeMethodCall(Bytes{7, 1, 0x78});
-  ASSERT_TRUE(bare);
-  ASSERT_NE(bare->arguments(), nullptr);
-  EXPECT_TRUE(bare->arguments()->IsNull());
-  EXPECT_EQ(cerr.Text(), "Invalid read in StandardCodecByteStreamReader\n");
-}
-
-TEST(StandardMethodCodecTest, DeliversReplyEnvelopes) {
-  const std::vector<std::pair<Bytes, std::string>> cases = {
-      {{0, 0}, "success"},
-      {{0, 1}, "success with value"},
-      {{1, 7, 1, 0x63, 0, 0}, "error c/"},
-      {{1, 7, 1, 0x63, 7, 1, 0x6D, 1}, "error c/m/details"},
-      {{2}, ""},
-      {{1, 3, 1, 0, 0, 0, 0, 0}, ""},  // a code that is not a string is refused
-      {{1, 7, 1, 0x63, 1, 0}, ""},     // so is a message that is neither string nor null
+  // Replies decode into the same answer; a malformed one is refused and answers nothing.
+  const std::pair<Bytes, bool> replies[] = {
+      {{0, 0}, true},
+      {{0, 1}, true},
+      {{1, 7, 1, 'c', 0, 0}, true},
+      {{1, 7, 1, 'c', 7, 1, 'm', 1}, true},
+      {{2}, false},
+      {{1, 3, 1, 0, 0, 0, 0, 0}, false},  // a code that is not a string
+      {{1, 7, 1, 'c', 1, 0}, false},      // a message that is neither string nor null
   };
-  for (const auto& [bytes, answer] : cases) {
+  for (const auto& [bytes, accepted] : replies) {
     RecordingResult result;
     EXPECT_EQ(Codec().DecodeAndProcessResponseEnvelope(bytes.data(), bytes.size(), &result),
-              !answer.empty());
-    EXPECT_EQ(result.answer, answer);
+              accepted);
+    EXPECT_EQ(result.answer, accepted ? bytes : Bytes{'-'});
   }
 }
 
-struct ReplyLog {
-  std::vector<Bytes> replies;
-  std::vector<bool> nullData;
-  BinaryReply Callback() {
-    return [this](const uint8_t* data, size_t size) {
-      replies.emplace_back(data == nullptr ? Bytes() : Bytes(data, data + size));
-      nullData.push_back(data == nullptr);
-    };
-  }
-};
-
 TEST(EngineMethodResultTest, AnswersOnceAndReportsMisuse) {
-  ReplyLog log;
+  std::vector<Bytes> replies;
+  const BinaryReply record = [&replies](const uint8_t* data, size_t size) {
+    replies.push_back(data == nullptr ? Bytes{'-'} : Bytes(data, data + size));
+  };
   CerrCapture cerr;
   {
-    EngineMethodResult<> result(log.Callback(), &Codec());
+    EngineMethodResult<> result(record, &Codec());
     result.Error("bad");
     result.Success();
     result.NotImplemented();
   }
-  EXPECT_EQ(log.replies, (std::vector<Bytes>{{1, 7, 3, 0x62, 0x61, 0x64, 0, 0}}));
-  EXPECT_EQ(cerr.Text(), std::string(kDuplicate) + kDuplicate);
-
-  ReplyLog not_implemented;
-  EngineMethodResult<>(not_implemented.Callback(), &Codec()).NotImplemented();
-  EXPECT_EQ(not_implemented.nullData, std::vector<bool>{true});
-  EXPECT_EQ(not_implemented.replies, std::vector<Bytes>{Bytes()});
-
-  ReplyLog unanswered;
-  { EngineMethodResult<> result(unanswered.Callback(), &Codec()); }
-  EXPECT_TRUE(unanswered.replies.empty());
-  EXPECT_EQ(cerr.Text(), std::string(kDuplicate) + kDuplicate + kLeak);
+  EngineMethodResult<>(record, &Codec()).NotImplemented();  // a null, empty reply
+  { EngineMethodResult<> unanswered(record, &Codec()); }
+  EXPECT_EQ(replies, (std::vector<Bytes>{{1, 7, 3, 'b', 'a', 'd', 0, 0}, {'-'}}));
+  EXPECT_EQ(cerr.Text(), std::string(kDuplicate) + kDuplicate +
+                             "Warning: Failed to respond to a message. This is a memory leak.\n");
 }
 
 TEST(MethodChannelTest, DispatchesCallsAndRefusesUndecodableMessages) {
-  FakeBinaryMessenger messenger;
+  testing::FakeBinaryMessenger messenger;
   std::vector<std::string> calls;
   std::unique_ptr<MethodResult<>> held;
   MethodChannel<>(&messenger, kChannel, &Codec())
@@ -129,28 +124,26 @@ TEST(MethodChannelTest, DispatchesCallsAndRefusesUndecodableMessages) {
       });
 
   CerrCapture cerr;
-  ASSERT_TRUE(messenger.Deliver(kChannel, {7, 4, 0x65, 0x63, 0x68, 0x6F, 3, 9, 0, 0, 0}));
-  ASSERT_EQ(messenger.replies.size(), 1u);
-  EXPECT_EQ(messenger.replies[0].bytes, (Bytes{0, 3, 9, 0, 0, 0}));
-
+  ASSERT_TRUE(messenger.Deliver(kChannel, {7, 4, 'e', 'c', 'h', 'o', 3, 9, 0, 0, 0}));
   ASSERT_TRUE(messenger.Deliver(kChannel, {3, 1, 0, 0, 0}));
-  ASSERT_EQ(messenger.replies.size(), 2u);
-  EXPECT_TRUE(messenger.replies[1].nullData);
-  EXPECT_EQ(cerr.Text(),
-            "Invalid method call; method name is not a string.\n"
-            "Unable to construct method call from message on channel orvane_native/methods\n");
-
-  ASSERT_TRUE(
-      messenger.Deliver(kChannel, *Codec().EncodeMethodCall(MethodCall<>("later", nullptr))));
-  EXPECT_EQ(messenger.replies.size(), 2u);
+  ASSERT_TRUE(messenger.Deliver(kChannel, {7, 1, 'x'}));  // arguments present, null
+  ASSERT_TRUE(messenger.Deliver(kChannel, {7, 5, 'l', 'a', 't', 'e', 'r', 0}));
+  ASSERT_EQ(messenger.replies.size(), 3u);
   ASSERT_TRUE(held);
   held->Success(EncodableValue(int64_t{7}));
-  ASSERT_EQ(messenger.replies.size(), 3u);
-  EXPECT_EQ(messenger.replies[2].bytes, (Bytes{0, 4, 7, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(calls, (std::vector<std::string>{"echo", "later"}));
+  ASSERT_EQ(messenger.replies.size(), 4u);
+  EXPECT_EQ(messenger.replies[0].bytes, (Bytes{0, 3, 9, 0, 0, 0}));
+  EXPECT_TRUE(messenger.replies[1].nullData);
+  EXPECT_EQ(messenger.replies[2].bytes, (Bytes{0, 0}));
+  EXPECT_EQ(messenger.replies[3].bytes, (Bytes{0, 4, 7, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"echo", "x", "later"}));
+  EXPECT_EQ(cerr.Text(),
+            "Invalid method call; method name is not a string.\n"
+            "Unable to construct method call from message on channel orvane_native/methods\n"
+            "Invalid read in StandardCodecByteStreamReader\n");
 
   MethodChannel<>(&messenger, kChannel, &Codec()).SetMethodCallHandler(nullptr);
-  EXPECT_FALSE(messenger.Deliver(kChannel, {7, 1, 0x78, 0}));
+  EXPECT_FALSE(messenger.Deliver(kChannel, {7, 1, 'x', 0}));
 }
 
 }  // namespace

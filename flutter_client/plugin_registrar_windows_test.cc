@@ -14,50 +14,17 @@
 namespace flutter {
 namespace {
 
-using orvane::embedder::StandinEngine;
-
-constexpr UINT kMessage = WM_USER + 1;
-constexpr LRESULT kHandledResult = 42;
-
-TEST(PluginRegistrarWindowsTest, Delegates_RunInIdOrderUntilOneHandles) {
-  StandinEngine engine;
-  PluginRegistrarWindows registrar(engine.CreateRegistrar());
-  EXPECT_EQ(registrar.GetView(), nullptr);
-  std::vector<int32_t> calls;
-  bool second_handles = false;
-  const int32_t first = registrar.RegisterTopLevelWindowProcDelegate(
-      [&calls](HWND, UINT, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        calls.push_back(1);
-        return std::nullopt;
-      });
-  const int32_t second = registrar.RegisterTopLevelWindowProcDelegate(
-      [&](HWND, UINT, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        calls.push_back(2);
-        return second_handles ? std::optional<LRESULT>(kHandledResult) : std::nullopt;
-      });
-
-  EXPECT_EQ(first, 1);
-  EXPECT_EQ(second, 2);
-  EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallRegisterWindowProcDelegate), 1u);
-  EXPECT_EQ(engine.RouteWindowMessage(nullptr, kMessage, 0, 0), std::nullopt);
-  second_handles = true;
-  EXPECT_EQ(engine.RouteWindowMessage(nullptr, kMessage, 0, 0), kHandledResult);
-  EXPECT_EQ(calls, (std::vector<int32_t>{1, 2, 1, 2}));
-
-  registrar.UnregisterTopLevelWindowProcDelegate(first);
-  registrar.UnregisterTopLevelWindowProcDelegate(second);
-  EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallUnregisterWindowProcDelegate), 1u);
-  EXPECT_EQ(engine.RouteWindowMessage(nullptr, kMessage, 0, 0), std::nullopt);
-  EXPECT_EQ(calls.size(), 4u);
-}
-
-// A plugin that unregisters its delegate and uses the messenger while being destroyed.
+// Registers a delegate that records its calls, and on destruction unregisters it and uses the
+// messenger, as a real plugin does while its registrar is being destroyed.
 class DelegatePlugin : public Plugin {
  public:
-  explicit DelegatePlugin(PluginRegistrarWindows* registrar)
+  DelegatePlugin(PluginRegistrarWindows* registrar, std::vector<int>* calls, int name,
+                 std::optional<LRESULT>* result)
       : registrar_(registrar),
-        id_(registrar->RegisterTopLevelWindowProcDelegate(
-            [](HWND, UINT, WPARAM, LPARAM) { return std::optional<LRESULT>(); })) {}
+        id_(registrar->RegisterTopLevelWindowProcDelegate([=](HWND, UINT, WPARAM, LPARAM) {
+          calls->push_back(name);
+          return *result;
+        })) {}
   ~DelegatePlugin() override {
     registrar_->UnregisterTopLevelWindowProcDelegate(id_);
     registrar_->messenger()->SetMessageHandler("test/channel", nullptr);
@@ -68,19 +35,31 @@ class DelegatePlugin : public Plugin {
   int32_t id_;
 };
 
-TEST(PluginRegistrarWindowsTest, ViewAndPluginThatReachesItsRegistrarWhileDestroyed) {
-  StandinEngine engine;
+TEST(PluginRegistrarWindowsTest, DelegatesRunInOrderUntilOneHandlesAndLeaveWithTheirPlugins) {
+  orvane::embedder::StandinEngine engine;
+  EXPECT_EQ(PluginRegistrarWindows(engine.CreateRegistrar()).GetView(), nullptr);
   const FlutterDesktopPluginRegistrarRef handle = engine.CreateRegistrar(GetDesktopWindow());
   auto* registrar =
       PluginRegistrarManager::GetInstance()->GetRegistrar<PluginRegistrarWindows>(handle);
   ASSERT_NE(registrar->GetView(), nullptr);
   EXPECT_EQ(registrar->GetView()->GetNativeWindow(), GetDesktopWindow());
-  registrar->AddPlugin(std::make_unique<DelegatePlugin>(registrar));
+  std::vector<int> calls;
+  std::optional<LRESULT> unhandled;
+  std::optional<LRESULT> second_result;
+  registrar->AddPlugin(std::make_unique<DelegatePlugin>(registrar, &calls, 1, &unhandled));
+  registrar->AddPlugin(std::make_unique<DelegatePlugin>(registrar, &calls, 2, &second_result));
+  EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallRegisterWindowProcDelegate), 1u);
+  EXPECT_EQ(engine.RouteWindowMessage(nullptr, WM_USER, 0, 0), std::nullopt);
+  second_result = 42;
+  EXPECT_EQ(engine.RouteWindowMessage(nullptr, WM_USER, 0, 0), 42);
+  EXPECT_EQ(calls, (std::vector<int>{1, 2, 1, 2}));
 
   ASSERT_TRUE(engine.DestroyRegistrar(handle));
 
   EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallUnregisterWindowProcDelegate), 1u);
-  EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallSetCallback), 1u);
+  EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallSetCallback), 2u);
+  EXPECT_EQ(engine.RouteWindowMessage(nullptr, WM_USER, 0, 0), std::nullopt);
+  EXPECT_EQ(calls.size(), 4u);
 }
 
 }  // namespace

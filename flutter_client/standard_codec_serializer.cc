@@ -78,9 +78,8 @@ Container ReadFixedElements(ByteStreamReader* stream, size_t count) {
     return Container();
   }
   Container elements(count, Element{});
-  if (length > 0) {
-    stream->ReadBytes(reinterpret_cast<uint8_t*>(&elements[0]), static_cast<size_t>(length));
-  }
+  // Also for no elements: padding that runs past the end is a truncated read like any other.
+  stream->ReadBytes(reinterpret_cast<uint8_t*>(elements.data()), static_cast<size_t>(length));
   return elements;
 }
 
@@ -98,7 +97,8 @@ bool StopReadingElements(ByteStreamReader* stream, size_t elements_left) {
 }  // namespace
 
 const StandardCodecSerializer& StandardCodecSerializer::GetInstance() {
-  static const StandardCodecSerializer instance;
+  // Never destroyed: codecs and channels keep plain pointers to it to the end of the process.
+  static const StandardCodecSerializer& instance = *new StandardCodecSerializer();
   return instance;
 }
 

@@ -22,13 +22,14 @@ const StandardMethodCodec& StandardMethodCodec::GetInstance(
   if (serializer == nullptr) {
     serializer = &StandardCodecSerializer::GetInstance();
   }
-  // Channels keep plain pointers to codecs, so a codec is never replaced once made.
-  static std::mutex mutex;
-  static std::map<const StandardCodecSerializer*, std::unique_ptr<StandardMethodCodec>> codecs;
+  // Channels keep plain pointers to codecs, also handlers of registrars that are never freed and
+  // may run during exit: a codec is never replaced and never destroyed, nor is the registry.
+  static std::mutex& mutex = *new std::mutex();
+  static auto& codecs = *new std::map<const StandardCodecSerializer*, const StandardMethodCodec*>();
   const std::lock_guard<std::mutex> lock(mutex);
-  std::unique_ptr<StandardMethodCodec>& codec = codecs[serializer];
-  if (!codec) {
-    codec = std::make_unique<StandardMethodCodec>(serializer);
+  const StandardMethodCodec*& codec = codecs[serializer];
+  if (codec == nullptr) {
+    codec = new StandardMethodCodec(serializer);
   }
   return *codec;
 }

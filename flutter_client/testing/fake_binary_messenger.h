@@ -22,28 +22,23 @@ class FakeBinaryMessenger : public BinaryMessenger {
     bool nullData;
   };
 
-  void Send(const std::string& channel, const uint8_t* message, size_t message_size,
+  void Send(const std::string& channel, const uint8_t* message, size_t size,
             BinaryReply /*reply*/) const override {
-    sent.push_back({channel, Bytes(message, message_size), message == nullptr});
+    sent.push_back(Record(channel, message, size));
   }
 
   void SetMessageHandler(const std::string& channel, BinaryMessageHandler handler) override {
-    if (handler) {
-      handlers[channel] = std::move(handler);
-    } else {
-      handlers.erase(channel);
-    }
+    handlers.erase(channel);
+    if (handler) handlers.emplace(channel, std::move(handler));
   }
 
   // Delivers `message` on `channel`; false when no handler is installed.
   bool Deliver(const std::string& channel, const std::vector<uint8_t>& message) {
     const auto found = handlers.find(channel);
-    if (found == handlers.end()) {
-      return false;
-    }
+    if (found == handlers.end()) return false;
     found->second(message.data(), message.size(),
                   [this, channel](const uint8_t* reply, size_t size) {
-                    replies.push_back({channel, Bytes(reply, size), reply == nullptr});
+                    replies.push_back(Record(channel, reply, size));
                   });
     return true;
   }
@@ -53,8 +48,10 @@ class FakeBinaryMessenger : public BinaryMessenger {
   std::map<std::string, BinaryMessageHandler> handlers;
 
  private:
-  static std::vector<uint8_t> Bytes(const uint8_t* data, size_t size) {
-    return data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size);
+  static Message Record(const std::string& channel, const uint8_t* data, size_t size) {
+    return {channel,
+            data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size),
+            data == nullptr};
   }
 };
 
