@@ -1,7 +1,5 @@
 // The method channel end to end: calls encoded as the Dart side sends them, through the stand-in
 // engine into the real plugin DLL; every refusal and failure reply checked exactly.
-#include <winsock2.h>
-
 #include <future>
 #include <string>
 #include <thread>
@@ -22,15 +20,6 @@ void ExpectError(const MethodReply& reply, const std::string& code, const std::s
   EXPECT_EQ(reply.errorCode, code);
   EXPECT_EQ(reply.errorMessage, message);
   EXPECT_EQ(reply.errorDetails, details);
-}
-
-// The host name as the sockets library reports it, cut at any domain suffix.
-std::string SocketHostName() {
-  WSADATA data{};
-  char name[256] = {};
-  if (WSAStartup(MAKEWORD(2, 2), &data) != 0 || gethostname(name, sizeof(name)) != 0) name[0] = 0;
-  WSACleanup();
-  return std::string(name).substr(0, std::string(name).find('.'));
 }
 
 class PluginMethodTest : public PluginTest {
@@ -90,7 +79,11 @@ TEST_F(PluginMethodTest, FixedAnswersRefusalsAndUnknownNames) {
     EXPECT_EQ(reply.kind, Kind::Success) << method;
     EXPECT_TRUE(reply.value.IsNull()) << method;
   }
-  EXPECT_EQ(Call("getComputerName").value, EncodableValue(SocketHostName()));
+  // The DNS host name, not the upper-case NetBIOS name.
+  char name[256] = {};
+  DWORD size = sizeof(name);
+  ASSERT_TRUE(GetComputerNameExA(ComputerNameDnsHostname, name, &size));
+  EXPECT_EQ(Call("getComputerName").value, EncodableValue(std::string(name)));
   const MethodReply count = Call("clipboardChangeCount");
   EXPECT_NE(std::get_if<std::int64_t>(&count.value), nullptr);
   for (const EncodableValue& args : {EncodableValue(), Arg("json", EncodableValue("{}"))}) {

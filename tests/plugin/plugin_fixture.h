@@ -1,5 +1,5 @@
 // Test fixture: a host that does what a runner does (windows, stand-in engine, registrar) with the
-// real plugin DLL registered through its export, and the process's standard error captured.
+// real plugin DLL registered through its export, and the log it writes.
 #ifndef TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 #define TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 
@@ -47,7 +47,8 @@ inline const IMAGE_DATA_DIRECTORY& Directory(HMODULE module, int entry) {
 class ImportPatch {
  public:
   template <typename Function>
-  ImportPatch(HMODULE module, Function* real, Function* fake) {
+  ImportPatch(HMODULE module, Function* real, Function* fake)
+      : original_(reinterpret_cast<ULONGLONG>(real)) {
     for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
              At(module, Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
          slot_ == nullptr && entry->Name != 0; ++entry) {
@@ -56,76 +57,68 @@ class ImportPatch {
         if (*slot == reinterpret_cast<ULONGLONG>(real)) slot_ = const_cast<ULONGLONG*>(slot);
       }
     }
-    EXPECT_NE(slot_, nullptr) << "the module does not import the function";
-    original_ = reinterpret_cast<ULONGLONG>(real);
-    Write(reinterpret_cast<ULONGLONG>(fake));
+    // Left writable: undoing the patch writes the slot again.
+    DWORD protection = 0;
+    if (slot_ == nullptr || !VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection)) {
+      slot_ = nullptr;
+      ADD_FAILURE() << "the module's import of the function cannot be patched";
+    } else {
+      *slot_ = reinterpret_cast<ULONGLONG>(fake);
+    }
   }
-  ~ImportPatch() { Write(original_); }
+  ~ImportPatch() {
+    if (slot_ != nullptr) *slot_ = original_;
+  }
   ImportPatch(const ImportPatch&) = delete;
   ImportPatch& operator=(const ImportPatch&) = delete;
 
  private:
-  void Write(ULONGLONG value) {
-    DWORD protection = 0;
-    if (slot_ == nullptr || !VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection)) {
-      return;
-    }
-    *slot_ = value;
-    VirtualProtect(slot_, sizeof(*slot_), protection, &protection);
-  }
   ULONGLONG* slot_ = nullptr;
-  ULONGLONG original_ = 0;
+  ULONGLONG original_;
 };
 
-// While in scope, file descriptor 2 points at a temporary file. The plugin DLL shares msvcrt's
-// descriptor 2 with the test executable, so lines from any thread of either are caught; a file,
-// unlike a pipe, never blocks a writer.
-class StderrCapture {
- public:
-  StderrCapture() {
+// Each test's standard error goes to a temporary file: the plugin DLL shares msvcrt's descriptor 2
+// with the test executable, so lines from any thread of either are caught, and a file, unlike a
+// pipe, never blocks a writer.
+class PluginTest : public ::testing::Test {
+ protected:
+  PluginTest() {
     wchar_t folder[MAX_PATH] = {};
     int file = -1;
-    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"olg", 0, path_) == 0 ||
-        _wsopen_s(&file, path_, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE) != 0) {
+    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"olg", 0, logPath_) == 0 ||
+        _wsopen_s(&file, logPath_, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE) != 0) {
       return;
     }
     std::fflush(stderr);
-    saved_ = _dup(2);
+    savedStderr_ = _dup(2);
     _dup2(file, 2);
     _close(file);
     // msvcrt buffers stderr once it is a file, which would hold lines back until exit.
     std::setvbuf(stderr, nullptr, _IONBF, 0);
   }
-  ~StderrCapture() {
-    if (saved_ < 0) return;
+  ~PluginTest() override {
+    if (savedStderr_ < 0) return;
     std::fflush(stderr);
-    _dup2(saved_, 2);
-    _close(saved_);
-    DeleteFileW(path_);
+    _dup2(savedStderr_, 2);
+    _close(savedStderr_);
+    DeleteFileW(logPath_);
   }
-  StderrCapture(const StderrCapture&) = delete;
-  StderrCapture& operator=(const StderrCapture&) = delete;
+  // Plugin teardown first, while the log is still captured.
+  void TearDown() override { host_.reset(); }
 
   // Read with the descriptor calls: msvcrt's fread under Wine reports 0 items for a short read at
   // the end of a file that is still being written.
-  std::string Text() const {
+  std::string Log() const {
     std::string text;
     int file = -1;
-    if (_wsopen_s(&file, path_, _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return text;
+    if (_wsopen_s(&file, logPath_, _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return text;
     char buffer[4096];
     for (int got = 0; (got = _read(file, buffer, sizeof(buffer))) > 0;) text.append(buffer, got);
     _close(file);
     return text;
   }
-  bool Contains(std::string_view needle) const { return Text().find(needle) != std::string::npos; }
+  bool LogContains(std::string_view text) const { return Log().find(text) != std::string::npos; }
 
- private:
-  wchar_t path_[MAX_PATH] = {};
-  int saved_ = -1;
-};
-
-class PluginTest : public ::testing::Test {
- protected:
   void StartHost(ViewMode mode = ViewMode::WithView) {
     std::string error;
     host_ = runner::PluginHost::Create(mode, &error);
@@ -144,11 +137,11 @@ class PluginTest : public ::testing::Test {
     ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).kind, Kind::Success);
   }
 
-  // Plugin teardown first, while the log is still captured.
-  void TearDown() override { host_.reset(); }
-
-  StderrCapture log_;
   std::unique_ptr<runner::PluginHost> host_;
+
+ private:
+  wchar_t logPath_[MAX_PATH] = {};
+  int savedStderr_ = -1;
 };
 
 }  // namespace orvane::plugin_test

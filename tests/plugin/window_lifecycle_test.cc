@@ -36,18 +36,17 @@ TEST_F(PluginWindowTest, Releases_NameTheirReasonAndTeardownEndsEveryPluginThrea
   EXPECT_GT(during.size(), before.size());
   HoldKeyA();
   SendMessageW(TopLevel(), WM_ENDSESSION, FALSE, 0);
-  EXPECT_EQ(Call("releaseHeldInput", Arg("reason", EncodableValue("demo"))).kind, Kind::Success);
-  HoldKeyA();
-  EXPECT_EQ(Call("releaseHeldInput", Arg("reason", EncodableValue(3))).kind, Kind::Success);
-  HoldKeyA();
+  for (const EncodableValue& reason : {EncodableValue("demo"), EncodableValue(3)}) {
+    EXPECT_EQ(Call("releaseHeldInput", Arg("reason", reason)).kind, Kind::Success);
+    HoldKeyA();
+  }
   embedder::StandinEngine& engine = host_->engine();
   ASSERT_TRUE(host_->DestroyRegistrar());
 
   EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallUnregisterWindowProcDelegate), 1u);
   for (const char* reason : {"(demo)", "(unspecified)", "(destructor)"}) {
-    EXPECT_TRUE(
-        log_.Contains(std::string("input: releasing held input ") + reason + ": 1 event(s)"))
-        << log_.Text();
+    EXPECT_TRUE(LogContains(std::string("input: releasing held input ") + reason + ": 1 event(s)"))
+        << Log();
   }
   const std::set<DWORD> after = ProcessThreads();
   for (const DWORD id : during) {
@@ -56,7 +55,7 @@ TEST_F(PluginWindowTest, Releases_NameTheirReasonAndTeardownEndsEveryPluginThrea
   // The runner still closes normally, with no delegate left to see it.
   SendMessageW(TopLevel(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(host_->window()->destroyed());
-  EXPECT_FALSE(log_.Contains("appTerminating"));
+  EXPECT_FALSE(LogContains("appTerminating"));
 }
 
 // A second engine in the process gets a plugin and dispatcher window of its own: the window class
@@ -77,7 +76,7 @@ TEST_F(PluginWindowTest, SetAlwaysOnTop_TogglesOnlyTheTopmostBandAlsoWithASecond
   GetWindowRect(TopLevel(), &after);
   EXPECT_TRUE(EqualRect(&before, &after));
   EXPECT_EQ(second->Call("getPermissions").kind, Kind::Success);
-  EXPECT_FALSE(log_.Contains("FATAL"));
+  EXPECT_FALSE(LogContains("FATAL"));
 }
 
 // Opened without an owner, an emptied clipboard has no owner and SetClipboardData fails on
@@ -109,10 +108,10 @@ TEST_F(PluginWindowTest, DispatcherWithoutWindow_LogsTheFatalLineAndKeepsServing
   UnhookWindowsHookEx(hook);
   ASSERT_TRUE(loaded) << error;
   // Plain decimal, no padding or sign.
-  EXPECT_TRUE(log_.Contains(
+  EXPECT_TRUE(LogContains(
       "[orvane_native] FATAL: the platform-thread dispatcher has no window (CreateWindowExW "
       "failed, GetLastError=1400); native-to-Dart events cannot be delivered\n"))
-      << log_.Text();
+      << Log();
   EXPECT_EQ(Call("getPermissions").kind, Kind::Success);
 }
 
