@@ -16,19 +16,14 @@ struct ClipboardEntry {
   std::string bytes;
 };
 
-UINT ExcludeFormat() {
-  return RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-}
-UINT HistoryFormat() { return RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"); }
+const UINT kExclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+const UINT kHistory = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+const std::string kZero(4, '\0');
+const std::string kOne("\1\0\0\0", 4);
 
 std::string TextBytes(std::wstring_view text) {
-  std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-  bytes.append(sizeof(wchar_t), '\0');
-  return bytes;
-}
-
-std::string ValueBytes(std::uint32_t value) {
-  return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)) +
+         std::string(sizeof(wchar_t), '\0');
 }
 
 // Replaces the clipboard's content with the entries, the way another application would.
@@ -57,14 +52,12 @@ TEST(ClipboardTest, ClipboardRead_HonoursPrivacyMarkers) {
   const std::string hello = TextBytes(L"hello");
   const Case cases[] = {
       {"plain text", {{CF_UNICODETEXT, hello}}, "hello"},
-      {"excluded from monitoring", {{CF_UNICODETEXT, hello}, {ExcludeFormat(), ValueBytes(1)}}, {}},
-      {"history forbidden", {{CF_UNICODETEXT, hello}, {HistoryFormat(), ValueBytes(0)}}, {}},
-      {"history allowed", {{CF_UNICODETEXT, hello}, {HistoryFormat(), ValueBytes(1)}}, "hello"},
-      {"history marker too short",
-       {{CF_UNICODETEXT, hello}, {HistoryFormat(), std::string(2, '\0')}},
-       "hello"},
+      {"excluded from monitoring", {{CF_UNICODETEXT, hello}, {kExclude, kOne}}, {}},
+      {"history forbidden", {{CF_UNICODETEXT, hello}, {kHistory, kZero}}, {}},
+      {"history allowed", {{CF_UNICODETEXT, hello}, {kHistory, kOne}}, "hello"},
+      {"history marker too short", {{CF_UNICODETEXT, hello}, {kHistory, kZero.substr(2)}}, "hello"},
       {"empty text", {{CF_UNICODETEXT, TextBytes(L"")}}, ""},
-      {"no text", {{HistoryFormat(), ValueBytes(1)}}, {}},
+      {"no text", {{kHistory, kOne}}, {}},
       {"unpaired surrogate",
        {{CF_UNICODETEXT, TextBytes(std::wstring{L'a', 0xD800, L'b'})}},
        "a\xEF\xBF\xBD"
@@ -90,7 +83,7 @@ TEST(ClipboardTest, ClipboardWrite_ReplacesEverythingAndRoundTrips) {
       {"a\xFF", "a\xEF\xBF\xBD"},  // ill-formed UTF-8 becomes the replacement character
   };
   for (const auto& [written, read] : cases) {
-    ASSERT_TRUE(PutOnClipboard({{CF_UNICODETEXT, TextBytes(L"secret")}, {ExcludeFormat(), "x"}}));
+    ASSERT_TRUE(PutOnClipboard({{CF_UNICODETEXT, TextBytes(L"secret")}, {kExclude, "x"}}));
     const std::int64_t before = ClipboardChangeCount();
     EXPECT_FALSE(ClipboardWrite(nullptr, written).has_value()) << written;
     EXPECT_NE(ClipboardChangeCount(), before) << written;

@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <mutex>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,18 +20,6 @@ namespace orvane::win {
 namespace {
 
 constexpr std::int64_t kObserveLimitMs = 5000;
-
-TEST(MulDivWin32, PortableMatchesTheSystem) {
-  std::mt19937 random(7);
-  std::uniform_int_distribution<std::int32_t> any;
-  std::uniform_int_distribution<std::int32_t> small(-70000, 70000);
-  for (int i = 0; i < 20000; ++i) {
-    const std::int32_t a = i % 2 == 0 ? any(random) : small(random);
-    const std::int32_t b = i % 3 == 0 ? any(random) : small(random);
-    const std::int32_t c = i % 5 == 0 ? any(random) : small(random);
-    ASSERT_EQ(mulDiv(a, b, c), MulDiv(a, b, c)) << a << " " << b << " " << c;
-  }
-}
 
 TEST(InjectorWin32, PointerFrame_LandsOnTheCentreAndTheProbeSeesItReachTheDesktop) {
   runner::InputObserver observer;

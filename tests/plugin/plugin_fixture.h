@@ -1,18 +1,21 @@
 // Test fixture: a host that does what a runner does (windows, stand-in engine, registrar) with the
-// real plugin DLL registered through its export, the log captured, and a way to make a Win32 call
-// the plugin imports fail on demand.
+// real plugin DLL registered through its export, and the log it writes.
 #ifndef TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 #define TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
-#include "orvane_native/testing/stderr_capture.h"
 #include "runner/plugin_host.h"
 #include "win/testing/test_frames.h"
 
@@ -23,8 +26,6 @@ using flutter::EncodableValue;
 using runner::MethodReply;
 using runner::ViewMode;
 using Kind = MethodReply::Kind;
-
-inline constexpr std::int64_t kLogWaitMs = 2000;
 
 // A map with the one argument.
 inline EncodableValue Arg(const char* key, EncodableValue value) {
@@ -41,64 +42,91 @@ inline const IMAGE_DATA_DIRECTORY& Directory(HMODULE module, int entry) {
   return nt->OptionalHeader.DataDirectory[entry];
 }
 
-// While in scope, the module's calls to the function it imports under `name` go to `fake`
-// instead: a Win32 failure provoked for code that has no seam for it.
+// While in scope, the module's calls to the imported function `real` go to `fake` instead: a
+// Win32 failure provoked for code that has no seam for it.
 class ImportPatch {
  public:
-  ImportPatch(HMODULE module, const char* name, const void* fake) {
+  template <typename Function>
+  ImportPatch(HMODULE module, Function* real, Function* fake)
+      : original_(reinterpret_cast<ULONGLONG>(real)) {
     for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
              At(module, Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
          slot_ == nullptr && entry->Name != 0; ++entry) {
-      auto* names =
-          reinterpret_cast<const IMAGE_THUNK_DATA64*>(At(module, entry->OriginalFirstThunk));
-      auto* slots = const_cast<IMAGE_THUNK_DATA64*>(
-          reinterpret_cast<const IMAGE_THUNK_DATA64*>(At(module, entry->FirstThunk)));
-      for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-        if (IMAGE_SNAP_BY_ORDINAL64(names->u1.Ordinal)) continue;
-        const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
-            At(module, static_cast<DWORD>(names->u1.AddressOfData)));
-        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
-        slot_ = &slots->u1.Function;
-        original_ = Write(reinterpret_cast<ULONGLONG>(fake));
-        break;
+      for (auto* slot = reinterpret_cast<const ULONGLONG*>(At(module, entry->FirstThunk));
+           slot_ == nullptr && *slot != 0; ++slot) {
+        if (*slot == reinterpret_cast<ULONGLONG>(real)) slot_ = const_cast<ULONGLONG*>(slot);
       }
+    }
+    // Left writable: undoing the patch writes the slot again.
+    DWORD protection = 0;
+    if (slot_ == nullptr || !VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection)) {
+      slot_ = nullptr;
+      ADD_FAILURE() << "the module's import of the function cannot be patched";
+    } else {
+      *slot_ = reinterpret_cast<ULONGLONG>(fake);
     }
   }
   ~ImportPatch() {
-    if (slot_ != nullptr) Write(original_);
+    if (slot_ != nullptr) *slot_ = original_;
   }
   ImportPatch(const ImportPatch&) = delete;
   ImportPatch& operator=(const ImportPatch&) = delete;
-  bool patched() const { return slot_ != nullptr; }
 
  private:
-  ULONGLONG Write(ULONGLONG value) {
-    DWORD protection = 0;
-    VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection);
-    const ULONGLONG old = *slot_;
-    *slot_ = value;
-    VirtualProtect(slot_, sizeof(*slot_), protection, &protection);
-    return old;
-  }
   ULONGLONG* slot_ = nullptr;
-  ULONGLONG original_ = 0;
+  ULONGLONG original_;
 };
 
+// Each test's standard error goes to a temporary file: the plugin DLL shares msvcrt's descriptor 2
+// with the test executable, so lines from any thread of either are caught, and a file, unlike a
+// pipe, never blocks a writer.
 class PluginTest : public ::testing::Test {
  protected:
+  PluginTest() {
+    wchar_t folder[MAX_PATH] = {};
+    int file = -1;
+    if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"olg", 0, logPath_) == 0 ||
+        _wsopen_s(&file, logPath_, _O_WRONLY | _O_BINARY | _O_TRUNC, _SH_DENYNO, _S_IWRITE) != 0) {
+      return;
+    }
+    std::fflush(stderr);
+    savedStderr_ = _dup(2);
+    _dup2(file, 2);
+    _close(file);
+    // msvcrt buffers stderr once it is a file, which would hold lines back until exit.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+  }
+  ~PluginTest() override {
+    if (savedStderr_ < 0) return;
+    std::fflush(stderr);
+    _dup2(savedStderr_, 2);
+    _close(savedStderr_);
+    DeleteFileW(logPath_);
+  }
+  // Plugin teardown first, while the log is still captured.
+  void TearDown() override { host_.reset(); }
+
+  // Read with the descriptor calls: msvcrt's fread under Wine reports 0 items for a short read at
+  // the end of a file that is still being written.
+  std::string Log() const {
+    std::string text;
+    int file = -1;
+    if (_wsopen_s(&file, logPath_, _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return text;
+    char buffer[4096];
+    for (int got = 0; (got = _read(file, buffer, sizeof(buffer))) > 0;) text.append(buffer, got);
+    _close(file);
+    return text;
+  }
+  bool LogContains(std::string_view text) const { return Log().find(text) != std::string::npos; }
+
   void StartHost(ViewMode mode = ViewMode::WithView) {
     std::string error;
     host_ = runner::PluginHost::Create(mode, &error);
-    ASSERT_TRUE(host_) << error;
-    ASSERT_TRUE(host_->LoadPlugin(&error)) << error;
+    ASSERT_TRUE(host_ && host_->LoadPlugin(&error)) << error;
   }
-  static HMODULE Plugin() { return GetModuleHandleW(runner::kPluginLibraryName); }
-
-  MethodReply Call(const std::string& method, const EncodableValue* arguments = nullptr) {
-    return host_->Call(method, arguments);
-  }
-  MethodReply Call(const std::string& method, const EncodableValue& arguments) {
-    return host_->Call(method, &arguments);
+  template <typename... Args>
+  MethodReply Call(const Args&... args) {
+    return host_->Call(args...);
   }
   HWND TopLevel() { return host_->window()->window(); }
 
@@ -109,11 +137,11 @@ class PluginTest : public ::testing::Test {
     ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).kind, Kind::Success);
   }
 
-  // Plugin teardown first, while the log is still captured.
-  void TearDown() override { host_.reset(); }
-
-  orvane_native::testing::StderrCapture log_;
   std::unique_ptr<runner::PluginHost> host_;
+
+ private:
+  wchar_t logPath_[MAX_PATH] = {};
+  int savedStderr_ = -1;
 };
 
 }  // namespace orvane::plugin_test

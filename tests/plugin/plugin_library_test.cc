@@ -14,37 +14,27 @@ namespace {
 static_assert(std::is_same_v<decltype(&OrvaneNativePluginCApiRegisterWithRegistrar),
                              runner::PluginRegisterFunction>);
 
-class PluginLibraryTest : public ::testing::Test {
- protected:
+TEST(PluginLibraryTest, ExportsOnlyTheRegistrationAndImportsOnlySystemLibrariesAndTheEmbedder) {
   // Never freed: other suites in this process may use the same module.
-  void SetUp() override {
-    ASSERT_NE(module_, nullptr) << "LoadLibraryW failed, GetLastError=" << GetLastError();
-  }
-  const HMODULE module_ = LoadLibraryW(runner::PluginLibraryBesideExecutable().c_str());
-};
-
-TEST_F(PluginLibraryTest, ExportsExactlyTheRegistrationFunction) {
-  const FARPROC found = GetProcAddress(module_, ORVANE_NATIVE_REGISTER_EXPORT);
-  ASSERT_NE(found, nullptr);
+  const HMODULE module = LoadLibraryW(runner::PluginLibraryBesideExecutable().c_str());
+  ASSERT_NE(module, nullptr) << "LoadLibraryW failed, GetLastError=" << GetLastError();
   const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(
-      At(module_, Directory(module_, IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress));
+      At(module, Directory(module, IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress));
   ASSERT_EQ(exports->NumberOfFunctions, 1u);
   ASSERT_EQ(exports->NumberOfNames, 1u);
-  const auto* names = reinterpret_cast<const DWORD*>(At(module_, exports->AddressOfNames));
-  EXPECT_STREQ(reinterpret_cast<const char*>(At(module_, names[0])), ORVANE_NATIVE_REGISTER_EXPORT);
-  const auto* functions = reinterpret_cast<const DWORD*>(At(module_, exports->AddressOfFunctions));
-  EXPECT_EQ(reinterpret_cast<const void*>(At(module_, functions[0])),
-            reinterpret_cast<const void*>(found));
-}
+  const auto* names = reinterpret_cast<const DWORD*>(At(module, exports->AddressOfNames));
+  EXPECT_STREQ(reinterpret_cast<const char*>(At(module, names[0])), ORVANE_NATIVE_REGISTER_EXPORT);
+  const auto* functions = reinterpret_cast<const DWORD*>(At(module, exports->AddressOfFunctions));
+  EXPECT_EQ(reinterpret_cast<FARPROC>(At(module, functions[0])),
+            GetProcAddress(module, ORVANE_NATIVE_REGISTER_EXPORT));
 
-TEST_F(PluginLibraryTest, ImportsOnlySystemLibrariesAndTheEmbedder) {
   wchar_t system[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
   bool importsEmbedder = false;
   for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
-           At(module_, Directory(module_, IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
+           At(module, Directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress));
        entry->Name != 0; ++entry) {
-    const std::string name = reinterpret_cast<const char*>(At(module_, entry->Name));
+    const std::string name = reinterpret_cast<const char*>(At(module, entry->Name));
     if (_stricmp(name.c_str(), "flutter_windows.dll") == 0) {
       importsEmbedder = true;
     } else {
