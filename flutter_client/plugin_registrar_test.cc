@@ -40,8 +40,10 @@ class BinaryMessengerImplTest : public ::testing::Test {
 
 TEST_F(BinaryMessengerImplTest, Reply_OnceFromAnyThreadAndDuplicatesDiagnosed) {
   messenger_.SetMessageHandler(kChannel, [](const uint8_t*, size_t, BinaryReply) { FAIL(); });
-  messenger_.SetMessageHandler(
-      kChannel, [this](const uint8_t*, size_t, BinaryReply reply) { held_ = std::move(reply); });
+  auto alive = std::make_shared<int>();
+  messenger_.SetMessageHandler(kChannel, [this, alive](const uint8_t*, size_t, BinaryReply reply) {
+    held_ = std::move(reply);
+  });
   for (const Bytes& answer : {kAnswer, Bytes()}) {
     SCOPED_TRACE(answer.size());
     const uint64_t id = engine_.Deliver(kChannel, kMessage);
@@ -57,6 +59,10 @@ TEST_F(BinaryMessengerImplTest, Reply_OnceFromAnyThreadAndDuplicatesDiagnosed) {
   EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallResponseHandleReused), 0u);
   EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallMessengerAddRef), 2u);
   EXPECT_EQ(engine_.CallCount(kOrvaneEmbedderCallMessengerRelease), 2u);
+  // Removing the handler unregisters the channel and frees the handler at once.
+  messenger_.SetMessageHandler(kChannel, nullptr);
+  EXPECT_EQ(engine_.ChannelCallback(kChannel), std::nullopt);
+  EXPECT_EQ(alive.use_count(), 1);
 }
 
 // A reply answered on another thread after shutdown, or even after the engine is gone (its own
