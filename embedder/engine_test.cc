@@ -19,7 +19,6 @@ TEST(StandinEngineTest, Shutdown_WaitsForTheMessengerLockAndEndsEverything) {
   const FlutterDesktopMessengerRef messenger = engine.messenger();
   // A channel without a callback is answered at once, with an empty reply, exactly once.
   const uint64_t id = engine.Deliver(kChannel, {1});
-  EXPECT_NE(id, 0u);
   EXPECT_EQ(engine.TakeReply(id), std::vector<uint8_t>());
   EXPECT_EQ(engine.TakeReply(id), std::nullopt);
   const FlutterDesktopPluginRegistrarRef registrar = engine.CreateRegistrar();

@@ -10,30 +10,10 @@
 
 #include "flutter/plugin_registrar_manager.h"
 #include "orvane_embedder/standin_engine.h"
+#include "testing/fake_binary_messenger.h"
 
 namespace flutter {
 namespace {
-
-// Registers a delegate that records its calls, and on destruction unregisters it and uses the
-// messenger, as a real plugin does while its registrar is being destroyed.
-class DelegatePlugin : public Plugin {
- public:
-  DelegatePlugin(PluginRegistrarWindows* registrar, std::vector<int>* calls, int name,
-                 std::optional<LRESULT>* result)
-      : registrar_(registrar),
-        id_(registrar->RegisterTopLevelWindowProcDelegate([=](HWND, UINT, WPARAM, LPARAM) {
-          calls->push_back(name);
-          return *result;
-        })) {}
-  ~DelegatePlugin() override {
-    registrar_->UnregisterTopLevelWindowProcDelegate(id_);
-    registrar_->messenger()->SetMessageHandler("test/channel", nullptr);
-  }
-
- private:
-  PluginRegistrarWindows* registrar_;
-  int32_t id_;
-};
 
 TEST(PluginRegistrarWindowsTest, DelegatesRunInOrderUntilOneHandlesAndLeaveWithTheirPlugins) {
   orvane::embedder::StandinEngine engine;
@@ -46,8 +26,19 @@ TEST(PluginRegistrarWindowsTest, DelegatesRunInOrderUntilOneHandlesAndLeaveWithT
   std::vector<int> calls;
   std::optional<LRESULT> unhandled;
   std::optional<LRESULT> second_result;
-  registrar->AddPlugin(std::make_unique<DelegatePlugin>(registrar, &calls, 1, &unhandled));
-  registrar->AddPlugin(std::make_unique<DelegatePlugin>(registrar, &calls, 2, &second_result));
+  // Each plugin unregisters its delegate and uses the messenger while its registrar goes away.
+  for (auto* result : {&unhandled, &second_result}) {
+    const int name = result == &unhandled ? 1 : 2;
+    const int32_t id = registrar->RegisterTopLevelWindowProcDelegate(
+        [&calls, name, result](HWND, UINT, WPARAM, LPARAM) {
+          calls.push_back(name);
+          return *result;
+        });
+    registrar->AddPlugin(std::make_unique<testing::FarewellPlugin>([registrar, id] {
+      registrar->UnregisterTopLevelWindowProcDelegate(id);
+      registrar->messenger()->SetMessageHandler("test/channel", nullptr);
+    }));
+  }
   EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallRegisterWindowProcDelegate), 1u);
   EXPECT_EQ(engine.RouteWindowMessage(nullptr, WM_USER, 0, 0), std::nullopt);
   second_result = 42;

@@ -2,7 +2,6 @@
 #ifndef FLUTTER_CLIENT_TESTING_CERR_CAPTURE_H_
 #define FLUTTER_CLIENT_TESTING_CERR_CAPTURE_H_
 
-#include <algorithm>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -17,10 +16,6 @@ class CerrCapture {
   CerrCapture& operator=(const CerrCapture&) = delete;
 
   std::string Text() const { return buffer_.str(); }
-  size_t Lines() const {
-    const std::string text = buffer_.str();
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-  }
 
  private:
   std::ostringstream buffer_;

@@ -1,15 +1,17 @@
-// Test helper: an in-memory messenger that records what is sent and delivers messages to the
-// installed handlers as the Dart side would.
+// Test doubles: an in-memory messenger that records what is sent and delivers messages to the
+// installed handlers as the Dart side would, and a plugin that runs a function when destroyed.
 #ifndef FLUTTER_CLIENT_TESTING_FAKE_BINARY_MESSENGER_H_
 #define FLUTTER_CLIENT_TESTING_FAKE_BINARY_MESSENGER_H_
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "flutter/binary_messenger.h"
+#include "flutter/plugin_registrar.h"
 
 namespace flutter::testing {
 
@@ -53,6 +55,15 @@ class FakeBinaryMessenger : public BinaryMessenger {
             data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size),
             data == nullptr};
   }
+};
+
+class FarewellPlugin : public Plugin {
+ public:
+  explicit FarewellPlugin(std::function<void()> farewell) : farewell_(std::move(farewell)) {}
+  ~FarewellPlugin() override { farewell_(); }
+
+ private:
+  std::function<void()> farewell_;
 };
 
 }  // namespace flutter::testing
