@@ -1,4 +1,3 @@
-// The held-input record: button and key bookkeeping, modifiers, release order, the sweep's key-ups.
 #include "win/held_input.h"
 
 #include <gtest/gtest.h>
@@ -10,21 +9,13 @@
 namespace orvane::win {
 namespace {
 
-// The translator's tests walk pressing and releasing; these are the cases it cannot show.
-TEST(HeldInput, OutOfRangeButtonsRepeatedKeysAndLoneHolds) {
+// Out-of-range buttons, which the decoder never lets through to the translator's tests.
+TEST(HeldInput, OutOfRangeButtonsAreNeverHeld) {
   HeldInput held;
   for (const std::int32_t bad : {-1, 3, 32}) {
     EXPECT_FALSE(held.pressButton(bad) || held.isButtonHeld(bad) || held.releaseButton(bad));
   }
   EXPECT_FALSE(held.anyHeld());
-  // A button alone or a key alone is something to release.
-  EXPECT_TRUE(held.pressButton(2));
-  EXPECT_TRUE(held.anyHeld());
-  EXPECT_EQ(held.releaseAllEvents().size(), 1U);
-  EXPECT_TRUE(held.pressKey(0x001E));
-  EXPECT_FALSE(held.pressKey(0x001E));
-  EXPECT_TRUE(held.anyHeld());
-  EXPECT_EQ(held.releaseAllEvents().size(), 1U);
 }
 
 // The eight modifiers (c Ctrl, a Alt, w Windows, s Shift) and neighbours that are ordinary keys

@@ -1,4 +1,3 @@
-// Both pointer mappings, with their rounding, clamping and non-finite guards.
 #include "win/pointer_geometry.h"
 
 #include <gtest/gtest.h>

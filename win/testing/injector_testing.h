@@ -1,11 +1,7 @@
-// The injector's tests' doubles. FakeInput is a scripted input system: it records every batch and
-// log line, answers with programmed counts, key states, metrics and cursor positions, and tracks
-// what the "system" believes is down, so a test can check that everything pressed was released.
+// FakeInput: a scripted input system that records batches and log lines and tracks what the
+// "system" believes is down. Shared by the test, the log sink and the injector's system; every
+// member locks, so the test may read it from its own thread, also after the injector is gone.
 // InjectorTest runs an injector on it with a watchdog clock the test moves by hand.
-//
-// Contract: the script and the record live in a FakeInput shared by the test, the log sink and the
-// system the injector owns; every member locks, so the test may read it from its own thread, also
-// after the injector and its system are gone.
 #ifndef ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 #define ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 
