@@ -48,7 +48,7 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
   for (std::uint32_t seed = 0; seed < sequences; ++seed) {
     SCOPED_TRACE(seed);
     if (seed % kSequencesPerInjector == 0) {
-      if (injector_) finish();
+      finish();
       start(false);
     }
     std::mt19937 random(seed);

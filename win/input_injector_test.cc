@@ -56,7 +56,6 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
 }
 
 TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
-  start();
   input_->setMetric(kMetricMonitorCount, 2);
   for (int i = 0; i < 2; ++i) input_->pushSendCount(0);  // the first button-down and move
   for (int i = 0; i < 2; ++i) {
@@ -81,7 +80,6 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
 }
 
 TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
-  start();
   // The wheel leaves a remainder, which the release discards.
   for (const std::string& frame : {keyDown(kUsageRightAlt), keyDown(kUsageLeftCtrl),
                                    keyDown(kUsageA), buttonDown(0), wheel(0, 30)}) {
@@ -106,7 +104,6 @@ TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
 }
 
 TEST_F(InputInjectorTest, ReleaseAllAndWait_TimesOutOnABusyWorkerAndStillReleases) {
-  start();
   input_->pauseSends(true);
   injector_->injectInput(keyDown(kUsageA));
   ASSERT_TRUE(input_->waitPausedInSend(10s));
@@ -120,7 +117,6 @@ TEST_F(InputInjectorTest, ReleaseAllAndWait_TimesOutOnABusyWorkerAndStillRelease
 
 // Only control -> view releases; the check is pending only while something is held.
 TEST_F(InputInjectorTest, ModeSwitchAndWatchdog_ReleaseOnlyIntoViewAndCheckOnlyWhileHeld) {
-  start();
   injector_->injectInput(move(0.2, 0.2));
   EXPECT_FALSE(watchdogPending());
   injector_->injectInput(keyDown(kUsageA));
@@ -167,7 +163,6 @@ TEST_F(InputInjectorTest, Watchdog_FiresAfterSilenceSinceTheLastTranslatedFrame)
 
 // A tick queued before the key-up cancelled it still runs; it must keep the newer check's id.
 TEST_F(InputInjectorTest, Watchdog_StaleTickLeavesOneCancellableCheck) {
-  start();
   run([](InjectorCore& core) {
     core.handleFrame(keyDown(kUsageA));
     core.applyWatchdog({});
@@ -185,7 +180,6 @@ TEST_F(InputInjectorTest, Watchdog_StaleTickLeavesOneCancellableCheck) {
 }
 
 TEST_F(InputInjectorTest, Probe_ReportsChangesAndRearmsOnRelease) {
-  start();
   input_->setCursor({10, 10}, true, true);
   injector_->injectInput(move(0.5, 0.5));
   injector_->injectInput(move(0.1, 0.1));  // concluded: not probed again

@@ -187,6 +187,7 @@ class InjectorTest : public ::testing::Test {
  protected:
   static constexpr std::int64_t kLimitMs = 10'000;
 
+  void SetUp() override { start(); }
   // A fresh script and injector (link up unless told otherwise) at watchdog time 0.
   void start(bool connected = true) {
     injector_.reset();
