@@ -43,9 +43,8 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
       const bool control = mode == InputMode::Control;
       Lines expected = control ? Lines{} : Lines{kModeLine};
       if (!link) expected.push_back(kLinkWarning);
-      if (control)
-        expected.insert(expected.end(), {"input: releasing held input (ra): 1 event(s)",
-                                         "input: modifier sweep releasing 8 key(s)"});
+      if (control) expected.push_back("input: releasing held input (ra): 1 event(s)");
+      if (control) expected.push_back("input: modifier sweep releasing 8 key(s)");
       EXPECT_EQ(lines(), expected);
       const auto batches = input_->batches();
       ASSERT_EQ(batches.size(), control ? 2u : 1u);
@@ -134,7 +133,6 @@ TEST_F(InputInjectorTest, ModeSwitchAndWatchdog_ReleaseOnlyIntoViewAndCheckOnlyW
   EXPECT_FALSE(watchdogPending());
   EXPECT_EQ(lines(), (Lines{kModeLine, "input: releasing held input (viewMode): 1 event(s)",
                             "input: mode view -> control"}));
-  EXPECT_EQ(input_->downButtons(), 0u);
 }
 
 // Frames that reach translation, refused ones included, are activity.

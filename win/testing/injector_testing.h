@@ -12,7 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -25,6 +24,7 @@
 #include "win/inject_event.h"
 #include "win/input_injector.h"
 #include "win/input_system.h"
+#include "win/testing/test_frames.h"
 
 namespace orvane::win {
 
@@ -165,23 +165,6 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
 };
 
 namespace test {
-
-// One line per event, for comparing whole batches.
-inline std::vector<std::string> describe(const std::vector<InjectEvent>& events) {
-  std::vector<std::string> described;
-  for (const InjectEvent& event : events) {
-    char text[64];
-    if (event.kind == InjectEventKind::Keyboard) {
-      std::snprintf(text, sizeof text, "key %02X%s%s", event.scan,
-                    (event.flags & kKeyExtended) != 0 ? " extended" : "",
-                    (event.flags & kKeyUp) != 0 ? " up" : " down");
-    } else {
-      std::snprintf(text, sizeof text, "mouse %04X", static_cast<unsigned>(event.flags));
-    }
-    described.push_back(std::string(text) + (event.extraInfo == kInjectedTag ? "" : " untagged"));
-  }
-  return described;
-}
 
 class InjectorTest : public ::testing::Test {
  protected:
