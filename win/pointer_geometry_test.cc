@@ -19,7 +19,6 @@ PointerGeometry desk(std::int32_t left, std::int32_t top, std::int32_t width, st
   return {false, cl, ct, cl + 1920, ct + 1080, left, top, width, height, fullSize};
 }
 
-// A virtual desktop smaller than two pixels either way fails: all zeros.
 TEST(MapPointer, BothMappingsRoundHalvesAwayFromZeroAndClamp) {
   struct Case {
     PointerGeometry geometry;
@@ -48,6 +47,7 @@ TEST(MapPointer, BothMappingsRoundHalvesAwayFromZeroAndClamp) {
       // Inverted (every x on the left edge, pixel 500) and extreme capture rectangles.
       {{false, 500, 0, 100, 1080, 0, 0, 1920, 1080, 0}, 0.7, 0.0, 17075, 0, false},
       {{false, kMin, 0, kMax, 1080, 0, 0, 1920, 1080, 0}, 1.0, 0.0, 65535, 0, true},
+      // A virtual desktop smaller than two pixels either way fails: all zeros.
       {desk(0, 0, 1, 1080), 0.5, 0.5, 0, 0, false, false},
       {desk(0, 0, -5, 1080), 0.5, 0.5, 0, 0, false, false},
       {desk(0, 0, 1920, 1), 0.5, 0.5, 0, 0, false, false},
