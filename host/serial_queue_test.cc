@@ -1,5 +1,4 @@
-// SerialQueue: ordering, waiting, timers, cancellation and bounded shutdown. Busy and stuck workers
-// are gated, never timed.
+// SerialQueue. Busy and stuck workers are gated, never timed.
 #include "host/serial_queue.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +18,14 @@ constexpr std::int64_t kGenerousMs = 10'000;  // only reached when something is 
 const std::thread::id kTestThread = std::this_thread::get_id();
 using Trace = std::vector<int>;
 
-// A latch a task can block on until the test opens it.
-struct Gate {
+struct Gate {  // a latch a task blocks on until the test opens it
   std::promise<void> opened;
   std::shared_future<void> open = opened.get_future().share();
   void Open() { opened.set_value(); }
   void Wait() const { open.wait(); }
 };
 
-// Blocks the worker until the returned gate opens, then runs `after`; returns once the worker
-// is inside.
+// Blocks the worker until the returned gate opens, then runs `after`; returns once it is inside.
 std::shared_ptr<Gate> Block(SerialQueue& queue, SerialQueue::Task after = nullptr) {
   auto gate = std::make_shared<Gate>();
   auto inside = std::make_shared<Gate>();

@@ -1,5 +1,4 @@
-// Watchdog record: the sliding deadline and the delay conversion. Scheduling and firing are
-// checked through the injector.
+// Scheduling and firing are checked through the injector.
 #include "win/held_input_watchdog.h"
 
 #include <gtest/gtest.h>

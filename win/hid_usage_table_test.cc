@@ -1,4 +1,3 @@
-// The key table's refusals, irregular rows and edges, and the refused chords.
 #include "win/hid_usage_table.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Reach probe: the verdict on one sample. Arming, and lines written only when the verdict
-// changes, are checked through the injector.
+// Arming, and lines only on a changed verdict, are checked through the injector.
 #include "win/injection_reach_probe.h"
 
 #include <gtest/gtest.h>

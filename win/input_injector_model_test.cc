@@ -1,9 +1,5 @@
-// Model-based test of the injector: seeded random sequences of frames, link and mode changes,
-// releases and watchdog firings, checked against a model of what must be held and against what
-// the scripted system believes is down.
-//
-// ORVANE_MODEL_STEPS sets how many random steps run in all (default 9000: 300 sequences of 30
-// steps, quick enough for every test run); 1000000 makes a long soak.
+// Seeded random frames, link and mode changes, releases and watchdog firings, checked against a
+// model of what must be held. ORVANE_MODEL_STEPS sets the steps (default 9000; 1000000 soaks).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -52,7 +48,7 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
   for (std::uint32_t seed = 0; seed < sequences; ++seed) {
     SCOPED_TRACE(seed);
     if (seed % kSequencesPerInjector == 0) {
-      if (injector_) finish();
+      finish();
       start(false);
     }
     std::mt19937 random(seed);
@@ -90,11 +86,7 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
           EXPECT_TRUE(injector_->releaseAllAndWait("appTerminating", kLimitMs));
           break;
         case 4:
-          injector_->runForTesting(
-              [](InjectorCore& core) {
-                core.applyWatchdog({Fire, 0.0});
-              },
-              kLimitMs);
+          run([](InjectorCore& core) { core.applyWatchdog({Fire, 0.0}); });
           break;
         case 5:
           injector_->injectInput(releaseAll());
@@ -121,7 +113,7 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
       }
       if (released) keys.clear(), buttons = 0;
       if (released || i + 1 == kStepsPerSequence) {
-        ASSERT_TRUE(injector_->flushForTesting(kLimitMs));
+        flush();
         ASSERT_EQ(input_->downKeys(), keys);
         ASSERT_EQ(input_->downButtons(), buttons);
       }

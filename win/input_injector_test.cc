@@ -1,6 +1,4 @@
-// InputInjector through its public surface and the scripted input system: once-only lines,
-// releases and the sweep, the watchdog on a hand-moved clock, the probe and teardown. Admission
-// by link and mode is also covered by the model test.
+// InputInjector on the scripted input system: lines, releases, watchdog, probe and teardown.
 #include "win/input_injector.h"
 
 #include <gmock/gmock.h>
@@ -28,8 +26,7 @@ using Kind = WatchdogVerdict::Kind;
 const char* const kModeLine = "input: mode control -> view";
 const char* const kLinkWarning = "input: admitting a release over a link that is not connected";
 
-// In control a release-all frame is a full release; in view it only sends what is still held:
-// no line, no sweep, and the watchdog is left as it was.
+// In view a release-all frame only sends what is held: no line, no sweep, watchdog untouched.
 TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
   for (const bool link : {true, false}) {
     for (const InputMode mode : {InputMode::Control, InputMode::View}) {
@@ -58,14 +55,13 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
 }
 
 TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
-  start();
   input_->setMetric(kMetricMonitorCount, 2);
-  for (int i = 0; i < 2; ++i) input_->pushSendCount(0);
+  for (int i = 0; i < 2; ++i) input_->pushSendCount(0);  // the first button-down and move
   for (int i = 0; i < 2; ++i) {
     for (const std::string& frame :
          {std::string("{not json"), std::string(R"({"t":"zz"})"), keyUp(kUsageB),
           keyDown(kUsageCapsLock), buttonDown(0), move(0.5, 0.5)}) {
-      injector_->injectInput(frame);  // the first button-down and move are sent short
+      injector_->injectInput(frame);
     }
   }
   injector_->setPeerConnected(false);
@@ -83,12 +79,11 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
 }
 
 TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
-  start();
-  for (const std::uint32_t usage : {kUsageRightAlt, kUsageLeftCtrl, kUsageA}) {
-    injector_->injectInput(keyDown(usage));
+  // The wheel leaves a remainder, which the release discards.
+  for (const std::string& frame : {keyDown(kUsageRightAlt), keyDown(kUsageLeftCtrl),
+                                   keyDown(kUsageA), buttonDown(0), wheel(0, 30)}) {
+    injector_->injectInput(frame);
   }
-  injector_->injectInput(buttonDown(0));
-  injector_->injectInput(wheel(0, 30));  // leaves a remainder, which the release discards
   flush();
   const std::size_t before = input_->batches().size();
   input_->setKeyState(0xA0, 0);       // left Shift: unknown state, swept
@@ -108,7 +103,6 @@ TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
 }
 
 TEST_F(InputInjectorTest, ReleaseAllAndWait_TimesOutOnABusyWorkerAndStillReleases) {
-  start();
   input_->pauseSends(true);
   injector_->injectInput(keyDown(kUsageA));
   ASSERT_TRUE(input_->waitPausedInSend(10s));
@@ -120,10 +114,8 @@ TEST_F(InputInjectorTest, ReleaseAllAndWait_TimesOutOnABusyWorkerAndStillRelease
   EXPECT_THAT(input_->downKeys(), IsEmpty());
 }
 
-// Only a switch from control to view releases; the watchdog's check is pending only while
-// something is held, and any release cancels it.
+// Only control -> view releases; the check is pending only while something is held.
 TEST_F(InputInjectorTest, ModeSwitchAndWatchdog_ReleaseOnlyIntoViewAndCheckOnlyWhileHeld) {
-  start();
   injector_->injectInput(move(0.2, 0.2));
   EXPECT_FALSE(watchdogPending());
   injector_->injectInput(keyDown(kUsageA));
@@ -141,10 +133,9 @@ TEST_F(InputInjectorTest, ModeSwitchAndWatchdog_ReleaseOnlyIntoViewAndCheckOnlyW
   EXPECT_FALSE(watchdogPending());
   EXPECT_EQ(lines(), (Lines{kModeLine, "input: releasing held input (viewMode): 1 event(s)",
                             "input: mode view -> control"}));
-  EXPECT_EQ(input_->downButtons(), 0u);
 }
 
-// Only frames that reach translation, refused ones included, count as activity.
+// Frames that reach translation, refused ones included, are activity.
 TEST_F(InputInjectorTest, Watchdog_FiresAfterSilenceSinceTheLastTranslatedFrame) {
   const std::pair<std::string, bool> cases[] = {
       {move(0.5, 0.5), true}, {keyUp(kUsageB), true}, {"{not json", false}, {"", false}};
@@ -168,10 +159,8 @@ TEST_F(InputInjectorTest, Watchdog_FiresAfterSilenceSinceTheLastTranslatedFrame)
   }
 }
 
-// A tick already queued when the last key-up cancelled it still runs; it must not lose track of
-// the check a later key-down scheduled.
+// A tick queued before the key-up cancelled it still runs; it must keep the newer check's id.
 TEST_F(InputInjectorTest, Watchdog_StaleTickLeavesOneCancellableCheck) {
-  start();
   run([](InjectorCore& core) {
     core.handleFrame(keyDown(kUsageA));
     core.applyWatchdog({});
@@ -189,7 +178,6 @@ TEST_F(InputInjectorTest, Watchdog_StaleTickLeavesOneCancellableCheck) {
 }
 
 TEST_F(InputInjectorTest, Probe_ReportsChangesAndRearmsOnRelease) {
-  start();
   input_->setCursor({10, 10}, true, true);
   injector_->injectInput(move(0.5, 0.5));
   injector_->injectInput(move(0.1, 0.1));  // concluded: not probed again
@@ -206,8 +194,8 @@ TEST_F(InputInjectorTest, Probe_ReportsChangesAndRearmsOnRelease) {
   EXPECT_EQ(lines(), (Lines{kProbeReachingLine, kProbeDiscardedLine}));
 }
 
-// Frames queued before destruction are handled before its release; with SendInput stuck past
-// both limits the worker is left behind and releases what is held once it returns.
+// Queued frames are handled before the destructor's release; a worker stuck in SendInput past
+// both limits is left behind and releases once it returns.
 TEST_F(InputInjectorTest, Destruction_ReleasesEvenAfterAStuckSendInput) {
   for (const bool stuck : {false, true}) {
     start();

@@ -1,4 +1,3 @@
-// The portable MulDiv: rounding, sign handling and its -1 failures.
 #include "win/input_system.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,3 @@
-// Translation of messages into events: pointer buttons and keys with the held record, the chords
-// and refusal bookkeeping, wheel accumulation. Release-all is the held record's own.
 #include "win/translator.h"
 
 #include <gtest/gtest.h>

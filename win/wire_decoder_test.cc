@@ -1,4 +1,3 @@
-// Frame decoding: accepted forms, refusals in their order of precedence, duplicate keys.
 #include "win/wire_decoder.h"
 
 #include <gtest/gtest.h>
@@ -60,13 +59,11 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"mm","x":0,"y":0,"hid":"?","b":{},"dx":[]})", R::None, move(0.0, 0.0)},
       // The first occurrence of a top-level key counts; nested keys are not compared.
       {R"({"t":"mm","x":0.25,"y":0.5,"t":"ra"})", R::None, move(0.25, 0.5)},
-      {R"({"t":"mm","x":0.25,"y":0.5,"x":0.75})", R::None, move(0.25, 0.5)},
       {R"({"t":"mm","x":0.25,"y":0.5,"x":{"x":1,"x":2}})", R::None, move(0.25, 0.5)},
       {R"({"t":"mm","x":"a","y":0,"x":0.5})", R::MoveWithoutPosition},
       {R"({"t":5,"t":"ra"})", R::NoType},
       // Refusals, in the order the checks run.
       {"[]", R::NotAnObject},
-      {R"("mm")", R::NotAnObject},
       {R"({"t":"ra"}x)", R::NotAnObject},
       {R"({"t":"ra",})", R::NotAnObject},
       {R"({"t":"ra"/*c*/})", R::NotAnObject},
@@ -88,8 +85,6 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"kd","hid":4294967296})", R::KeyDownWithoutUsage},
       {R"({"t":"kd","hid":4.5,"r":1})", R::KeyDownWithoutUsage},
       {R"({"t":"kd","hid":458756,"r":1})", R::KeyDownBadRepeat},
-      {R"({"t":"kd","hid":458756,"r":[true]})", R::KeyDownBadRepeat},
-      {R"({"t":"kd","hid":458756,"r":{}})", R::KeyDownBadRepeat},
       {R"({"t":"ku"})", R::KeyUpWithoutUsage},
   };
   for (const Case& c : cases) {
@@ -103,7 +98,7 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
   }
 }
 
-TEST(DecodeWire, NullDataOrNullRejectPointer) {
+TEST(DecodeWire, NullDataNullRejectPointerAndTexts) {
   WireMessage message = kSentinel;
   WireReject reject = R::None;
   EXPECT_FALSE(decodeWire(nullptr, 4, message, &reject));
@@ -115,9 +110,6 @@ TEST(DecodeWire, NullDataOrNullRejectPointer) {
   EXPECT_TRUE(same(message, kSentinel));
   // The size bounds the frame: bytes beyond it are never read.
   EXPECT_TRUE(decodeWire(R"({"t":"ra"}garbage)", 10, message, nullptr));
-}
-
-TEST(DecodeWire, RejectTexts) {
   EXPECT_STREQ(wireRejectText(R::BadButton), "a button message without a button the host can post");
   EXPECT_STREQ(wireRejectText(static_cast<WireReject>(11)), "unknown");
   EXPECT_STREQ(wireRejectText(static_cast<WireReject>(-1)), "unknown");

@@ -1,11 +1,7 @@
-// The injector's tests' doubles. FakeInput is a scripted input system: it records every batch and
-// log line, answers with programmed counts, key states, metrics and cursor positions, and tracks
-// what the "system" believes is down, so a test can check that everything pressed was released.
+// FakeInput: a scripted input system that records batches and log lines and tracks what the
+// "system" believes is down. Shared by the test, the log sink and the injector's system; every
+// member locks, so the test may read it from its own thread, also after the injector is gone.
 // InjectorTest runs an injector on it with a watchdog clock the test moves by hand.
-//
-// Contract: the script and the record live in a FakeInput shared by the test, the log sink and the
-// system the injector owns; every member locks, so the test may read it from its own thread, also
-// after the injector and its system are gone.
 #ifndef ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 #define ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 
@@ -16,7 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -29,6 +24,7 @@
 #include "win/inject_event.h"
 #include "win/input_injector.h"
 #include "win/input_system.h"
+#include "win/testing/test_frames.h"
 
 namespace orvane::win {
 
@@ -170,27 +166,11 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
 
 namespace test {
 
-// One line per event, for comparing whole batches.
-inline std::vector<std::string> describe(const std::vector<InjectEvent>& events) {
-  std::vector<std::string> described;
-  for (const InjectEvent& event : events) {
-    char text[64];
-    if (event.kind == InjectEventKind::Keyboard) {
-      std::snprintf(text, sizeof text, "key %02X%s%s", event.scan,
-                    (event.flags & kKeyExtended) != 0 ? " extended" : "",
-                    (event.flags & kKeyUp) != 0 ? " up" : " down");
-    } else {
-      std::snprintf(text, sizeof text, "mouse %04X", static_cast<unsigned>(event.flags));
-    }
-    described.push_back(std::string(text) + (event.extraInfo == kInjectedTag ? "" : " untagged"));
-  }
-  return described;
-}
-
 class InjectorTest : public ::testing::Test {
  protected:
   static constexpr std::int64_t kLimitMs = 10'000;
 
+  void SetUp() override { start(); }
   // A fresh script and injector (link up unless told otherwise) at watchdog time 0.
   void start(bool connected = true) {
     injector_.reset();

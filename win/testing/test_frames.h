@@ -1,9 +1,13 @@
-// Wire frames for the injector's tests, built the way the controller sends them.
+// Wire frames built the way the controller sends them, and events described for comparison.
 #ifndef ORVANE_WIN_TESTING_TEST_FRAMES_H_
 #define ORVANE_WIN_TESTING_TEST_FRAMES_H_
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
+
+#include "win/inject_event.h"
 
 namespace orvane::win::test {
 
@@ -35,6 +39,28 @@ inline std::string wheel(double dx, double dy) {
   return R"({"t":"wh","dx":)" + std::to_string(dx) + R"(,"dy":)" + std::to_string(dy) + "}";
 }
 inline std::string releaseAll() { return R"({"t":"ra"})"; }
+
+// One line per event; a key sent other than by scan code, or any position, wheel data, virtual
+// key, time or mouse scan code, is flagged "with fields".
+inline std::vector<std::string> describe(const std::vector<InjectEvent>& events) {
+  std::vector<std::string> described;
+  for (const InjectEvent& e : events) {
+    char text[64];
+    const bool key = e.kind == InjectEventKind::Keyboard;
+    if (key) {
+      std::snprintf(text, sizeof text, "key %02X%s%s", e.scan,
+                    (e.flags & kKeyExtended) != 0 ? " extended" : "",
+                    (e.flags & kKeyUp) != 0 ? " up" : " down");
+    } else {
+      std::snprintf(text, sizeof text, "mouse %04X", static_cast<unsigned>(e.flags));
+    }
+    const bool plain = (key ? (e.flags & ~(kKeyExtended | kKeyUp)) == kKeyScanCode : e.scan == 0) &&
+                       (e.dx | e.dy | e.vk | e.time | e.mouseData) == 0;
+    described.push_back(std::string(text) + (e.extraInfo == kInjectedTag ? "" : " untagged") +
+                        (plain ? "" : " with fields"));
+  }
+  return described;
+}
 
 }  // namespace orvane::win::test
 
