@@ -40,6 +40,7 @@ TEST(ReachProbe, ClassifiesEachSample) {
       {"virtual desktop", kStart, kStart, ProbeVerdict::Inconclusive,
        kAbsoluteMove | kMouseVirtualDesk},
       {"screen one pixel wide", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, true, 1},
+      {"screen two pixels wide", kStart, kStart, ProbeVerdict::Discarded, kAbsoluteMove, true, 2},
       {"screen two pixels high", kStart, kStart, ProbeVerdict::Discarded, kAbsoluteMove, true,
        kIdentityScreen, 2},
       {"first read failed", std::nullopt, kStart, ProbeVerdict::Inconclusive},

@@ -1,6 +1,7 @@
 // The application's runner: a top-level window with a child view, the engine, the plugins
 // registered through the registrant, and one call from the Dart side. Exits with 0 when the plugin
 // registered and answered "getPermissions" with both permissions granted.
+#include <orvane_native/orvane_native_plugin_c_api.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -12,8 +13,6 @@
 #include "orvane_embedder/standin_engine.h"
 
 namespace {
-
-constexpr char kMethodChannel[] = "orvane_native/methods";
 
 // Every plugin gets a registrar over the view window.
 class EngineRegistry : public PluginRegistry {
@@ -70,10 +69,10 @@ int Run(HWND view) {
   if (registry.plugins() != std::vector<std::string>{"OrvaneNativePluginCApi"}) {
     return Fail("the registrant did not ask for the plugin's registrar");
   }
-  if (!engine.ChannelCallback(kMethodChannel)) {
+  if (!engine.ChannelCallback(ORVANE_NATIVE_METHOD_CHANNEL)) {
     return Fail("the plugin did not open its method channel");
   }
-  const uint64_t id = engine.Deliver(kMethodChannel, EncodeCall("getPermissions"));
+  const uint64_t id = engine.Deliver(ORVANE_NATIVE_METHOD_CHANNEL, EncodeCall("getPermissions"));
   const auto reply = engine.TakeReply(id, 5000);
   if (!reply) {
     return Fail("no reply to getPermissions");
