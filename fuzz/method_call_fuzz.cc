@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr char kMethods[] = "orvane_native/methods";
-constexpr char kEvents[] = "orvane_native/events";
+constexpr char kMethods[] = "fuzz/methods";
+constexpr char kEvents[] = "fuzz/events";
 
 struct Channels {
   Channels() {
