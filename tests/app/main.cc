@@ -15,46 +15,27 @@
 namespace {
 
 // Every plugin gets a registrar over the view window.
-class EngineRegistry : public PluginRegistry {
- public:
-  EngineRegistry(orvane::embedder::StandinEngine& engine, HWND view)
-      : engine_(engine), view_(view) {}
-
+struct EngineRegistry : PluginRegistry {
+  EngineRegistry(orvane::embedder::StandinEngine& e, HWND v) : engine(e), view(v) {}
   FlutterDesktopPluginRegistrarRef GetRegistrarForPlugin(const std::string& plugin) override {
-    plugins_.push_back(plugin);
-    return engine_.CreateRegistrar(view_);
+    plugins.push_back(plugin);
+    return engine.CreateRegistrar(view);
   }
-  const std::vector<std::string>& plugins() const { return plugins_; }
-
- private:
-  orvane::embedder::StandinEngine& engine_;
-  HWND view_;
-  std::vector<std::string> plugins_;
+  orvane::embedder::StandinEngine& engine;
+  HWND view;
+  std::vector<std::string> plugins;
 };
 
-// Standard codec bytes, as the Dart side writes them: a string is type 7, its length and its bytes.
-void AppendString(std::vector<uint8_t>& bytes, const std::string& text) {
-  bytes.push_back(7);
-  bytes.push_back(static_cast<uint8_t>(text.size()));
-  bytes.insert(bytes.end(), text.begin(), text.end());
-}
+// Standard codec bytes as the Dart side writes them. The call: a string (type 7), its length and
+// its bytes, then null (0) for no arguments. The reply: success (0), a map (13) of two keys to true
+// (1), in key order.
+constexpr char kCall[] = "\x07\x0egetPermissions\x00";
+constexpr char kGranted[] = "\x00\x0d\x02\x07\x0cinputControl\x01\x07\x0fscreenRecording\x01";
 
-// A method call: its name, then null for no arguments.
-std::vector<uint8_t> EncodeCall(const std::string& method) {
-  std::vector<uint8_t> bytes;
-  AppendString(bytes, method);
-  bytes.push_back(0);
-  return bytes;
-}
-
-// A success envelope holding a two-entry map (type 13) of keys to true (type 1), in key order.
-std::vector<uint8_t> GrantedReply() {
-  std::vector<uint8_t> bytes{0, 13, 2};
-  for (const char* key : {"inputControl", "screenRecording"}) {
-    AppendString(bytes, key);
-    bytes.push_back(1);
-  }
-  return bytes;
+// Without the literal's terminator.
+template <std::size_t N>
+std::vector<uint8_t> Bytes(const char (&text)[N]) {
+  return std::vector<uint8_t>(text, text + N - 1);
 }
 
 int Fail(const char* what) {
@@ -66,23 +47,13 @@ int Run(HWND view) {
   orvane::embedder::StandinEngine engine;
   EngineRegistry registry(engine, view);
   RegisterPlugins(&registry);
-  if (registry.plugins() != std::vector<std::string>{"OrvaneNativePluginCApi"}) {
+  if (registry.plugins != std::vector<std::string>{"OrvaneNativePluginCApi"}) {
     return Fail("the registrant did not ask for the plugin's registrar");
   }
-  if (!engine.ChannelCallback(ORVANE_NATIVE_METHOD_CHANNEL)) {
-    return Fail("the plugin did not open its method channel");
-  }
-  const uint64_t id = engine.Deliver(ORVANE_NATIVE_METHOD_CHANNEL, EncodeCall("getPermissions"));
+  const uint64_t id = engine.Deliver(ORVANE_NATIVE_METHOD_CHANNEL, Bytes(kCall));
   const auto reply = engine.TakeReply(id, 5000);
-  if (!reply) {
-    return Fail("no reply to getPermissions");
-  }
-  if (*reply != GrantedReply()) {
-    std::fprintf(stderr, "orvane_native_app: reply:");
-    for (const uint8_t byte : *reply) {
-      std::fprintf(stderr, " %02x", static_cast<unsigned>(byte));
-    }
-    return Fail("\ngetPermissions answered something else");
+  if (!reply || *reply != Bytes(kGranted)) {
+    return Fail("getPermissions went unanswered or answered something else");
   }
   // Destroys the registrar, which tears the plugin down, as closing the application does.
   engine.Shutdown();
@@ -97,23 +68,17 @@ int main() {
   window_class.lpfnWndProc = DefWindowProcW;
   window_class.hInstance = instance;
   window_class.lpszClassName = L"OrvaneNativeAppWindow";
-  if (RegisterClassW(&window_class) == 0) {
-    return Fail("cannot register the window class");
-  }
+  RegisterClassW(&window_class);  // a failure shows as windows that cannot be created
   const HWND window =
       CreateWindowExW(0, window_class.lpszClassName, L"orvane_native app", WS_OVERLAPPEDWINDOW,
                       CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
-  const HWND view = window == nullptr
-                        ? nullptr
-                        : CreateWindowExW(0, window_class.lpszClassName, L"", WS_CHILD | WS_VISIBLE,
-                                          0, 0, 640, 480, window, nullptr, instance, nullptr);
+  // A child of no window is refused.
+  const HWND view = CreateWindowExW(0, window_class.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0,
+                                    640, 480, window, nullptr, instance, nullptr);
   if (view == nullptr) {
     return Fail("cannot create the runner's windows");
   }
   const int result = Run(view);
   DestroyWindow(window);
-  if (result == 0) {
-    std::puts("orvane_native_app: registered; getPermissions granted both");
-  }
   return result;
 }

@@ -40,10 +40,9 @@ TEST_F(PluginWindowTest, Releases_NameTheirReasonAndTeardownEndsEveryPluginThrea
     EXPECT_EQ(Call("releaseHeldInput", Arg("reason", reason)).kind, Kind::Success);
     HoldKeyA();
   }
-  embedder::StandinEngine& engine = host_->engine();
   ASSERT_TRUE(host_->DestroyRegistrar());
 
-  EXPECT_EQ(engine.CallCount(kOrvaneEmbedderCallUnregisterWindowProcDelegate), 1u);
+  EXPECT_EQ(host_->engine().CallCount(kOrvaneEmbedderCallUnregisterWindowProcDelegate), 1u);
   for (const char* reason : {"(demo)", "(unspecified)", "(destructor)"}) {
     EXPECT_TRUE(LogContains(std::string("input: releasing held input ") + reason + ": 1 event(s)"))
         << Log();
@@ -63,8 +62,7 @@ TEST_F(PluginWindowTest, Releases_NameTheirReasonAndTeardownEndsEveryPluginThrea
 TEST_F(PluginWindowTest, SetAlwaysOnTop_TogglesOnlyTheTopmostBandAlsoWithASecondEngine) {
   StartHost();
   std::string error;
-  const std::unique_ptr<runner::PluginHost> second =
-      runner::PluginHost::Create(ViewMode::WithoutView, &error);
+  const auto second = runner::PluginHost::Create(ViewMode::WithoutView, &error);
   ASSERT_TRUE(second && second->LoadPlugin(&error)) << error;
   RECT before{};
   GetWindowRect(TopLevel(), &before);

@@ -37,15 +37,13 @@ HostRun RunHost(const std::string& args, const std::string& input) {
   char self[MAX_PATH] = {};
   std::string folder(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
   folder.erase(folder.find_last_of("\\/") + 1);
-  const std::string in = folder + "host_e2e.in";
-  const std::string out = folder + "host_e2e.out";
-  const std::string err = folder + "host_e2e.err";
-  std::ofstream(in, std::ios::binary) << input;
+  const std::string files = folder + "host_e2e.";
+  std::ofstream(files + "in", std::ios::binary) << input;
+  const std::string redirect = " <" + files + "in >" + files + "out 2>" + files + "err";
   HostRun run;
-  run.exitCode = std::system(
-      (folder + "orvane-host.exe " + args + " <" + in + " >" + out + " 2>" + err).c_str());
-  run.out = Slurp(out);
-  run.err = Slurp(err);
+  run.exitCode = std::system((folder + "orvane-host.exe " + args + redirect).c_str());
+  run.out = Slurp(files + "out");
+  run.err = Slurp(files + "err");
   // A plugin with a C runtime of its own writes standard error in text mode.
   run.err.erase(std::remove(run.err.begin(), run.err.end(), '\r'), run.err.end());
   return run;
@@ -81,6 +79,7 @@ struct SessionCase {
                                       // when it ends in a line feed
 };
 
+// Names the case in the test's name, which otherwise shows the case's bytes.
 void PrintTo(const SessionCase& session, std::ostream* out) { *out << session.name; }
 
 class RecordedSession : public ::testing::TestWithParam<SessionCase> {};
@@ -100,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SessionCase{"input",
                     "",
-                    {"[orvane_native] input: caps-lock\n", "[orvane_native] input: ctrl-alt-del\n",
-                     "[orvane_native] input: undecodable frame (",
+                    {"[orvane_native] input: ctrl-alt-del\n",
                      "[orvane_native] input: releasing held input (appTerminating): 2 event(s)\n"}},
         SessionCase{"methods", "", {}},
         // Ends with Shift, A and the left button held: only the teardown releases them.
