@@ -34,7 +34,7 @@ bool LoadAndRegisterPlugin(const std::wstring& path, FlutterDesktopPluginRegistr
     if (error != nullptr) *error = Win32Failure("LoadLibraryW", GetLastError());
     return false;
   }
-  const FARPROC address = GetProcAddress(library, kPluginRegisterExport);
+  const FARPROC address = GetProcAddress(library, ORVANE_NATIVE_REGISTER_EXPORT);
   if (address == nullptr) {
     if (error != nullptr) *error = Win32Failure("GetProcAddress", GetLastError());
     // Nothing of the library is in use yet, so it can go again.
@@ -49,8 +49,8 @@ bool LoadAndRegisterPlugin(const std::wstring& path, FlutterDesktopPluginRegistr
 }
 
 PluginHost::PluginHost(PassKey) : engine_(std::make_unique<embedder::StandinEngine>()) {
-  methods_ = std::make_unique<MethodCallClient>(*engine_, kMethodChannel);
-  events_ = std::make_unique<MethodCallClient>(*engine_, kEventChannel);
+  methods_ = std::make_unique<MethodCallClient>(*engine_, ORVANE_NATIVE_METHOD_CHANNEL);
+  events_ = std::make_unique<MethodCallClient>(*engine_, ORVANE_NATIVE_EVENT_CHANNEL);
 }
 
 std::unique_ptr<PluginHost> PluginHost::Create(ViewMode mode, const HostWindowOptions& options,

@@ -19,9 +19,6 @@
 namespace orvane::runner {
 
 inline constexpr wchar_t kPluginLibraryName[] = L"orvane_native_plugin.dll";
-inline constexpr char kPluginRegisterExport[] = ORVANE_NATIVE_REGISTER_EXPORT;
-inline constexpr char kMethodChannel[] = ORVANE_NATIVE_METHOD_CHANNEL;
-inline constexpr char kEventChannel[] = ORVANE_NATIVE_EVENT_CHANNEL;
 
 // The export's signature: the engine's registrar handle in, nothing out.
 using PluginRegisterFunction = void (*)(FlutterDesktopPluginRegistrarRef);
