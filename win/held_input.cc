@@ -50,14 +50,23 @@ bool isModifierScan(std::uint16_t scanId) {
 
 HeldInput::HeldInput() { heldKeys.reserve(kHeldKeysCapacity); }
 
-bool HeldInput::pressButton(std::int32_t button) {
-  if (!validButton(button) || (heldButtons & buttonBit(button)) != 0) return false;
+bool HeldInput::pressButton(std::int32_t button, std::int32_t hostButton) {
+  if (!validButton(button) || !validButton(hostButton) || isButtonHeld(button)) return false;
+  for (std::int32_t other = 0; other < kButtonCount; ++other) {
+    // The system must never see a second down of a host button that is already down.
+    if (isButtonHeld(other) && hostButtonOf(other) == hostButton) return false;
+  }
   heldButtons |= buttonBit(button);
+  hostButtons_[static_cast<std::size_t>(button)] = hostButton;
   return true;
 }
 
 bool HeldInput::isButtonHeld(std::int32_t button) const {
   return validButton(button) && (heldButtons & buttonBit(button)) != 0;
+}
+
+std::int32_t HeldInput::hostButtonOf(std::int32_t button) const {
+  return isButtonHeld(button) ? hostButtons_[static_cast<std::size_t>(button)] : -1;
 }
 
 bool HeldInput::releaseButton(std::int32_t button) {
@@ -127,8 +136,9 @@ std::vector<InjectEvent> HeldInput::releaseAllEvents() {
   events.reserve(heldKeys.size() + kButtonCount);
   // Buttons come up wherever the pointer is: no move flag.
   forEachInReleaseOrder(
-      [&events](std::int32_t button) {
-        events.push_back(mouseEvent(0, 0, 0, kButtonUpFlags[static_cast<std::size_t>(button)]));
+      [this, &events](std::int32_t button) {
+        const auto host = static_cast<std::size_t>(hostButtonOf(button));
+        events.push_back(mouseEvent(0, 0, 0, kButtonUpFlags[host]));
       },
       [&events](std::uint16_t scanId) { events.push_back(keyEvent(scanId, true)); });
   clearHeld();

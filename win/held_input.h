@@ -28,9 +28,15 @@ class HeldInput {
  public:
   HeldInput();
 
-  // Sets the button's bit; false when it was already set or the number is not 0..2.
-  bool pressButton(std::int32_t button);
+  // Sets the button's bit and records the host button it went down as (itself unless the host's
+  // buttons are swapped); false when the bit was already set, either number is not 0..2, or
+  // another held button already went down as that host button.
+  bool pressButton(std::int32_t button, std::int32_t hostButton);
+  bool pressButton(std::int32_t button) { return pressButton(button, button); }
   bool isButtonHeld(std::int32_t button) const;
+  // The host button a held button went down as, whatever the swap setting is now; -1 when the
+  // button is not held.
+  std::int32_t hostButtonOf(std::int32_t button) const;
   // Clears the bit; returns whether it was set (false for a number not 0..2).
   bool releaseButton(std::int32_t button);
 
@@ -46,7 +52,8 @@ class HeldInput {
   HeldRelease takeHeld();
 
   // Zeroes both wheel remainders, empties the record and returns the tagged events that release
-  // it: button-ups without movement, then key-ups in takeHeld's order. reportedRejects is kept.
+  // it: button-ups of the host buttons that went down, without movement, then key-ups in
+  // takeHeld's order. reportedRejects is kept.
   std::vector<InjectEvent> releaseAllEvents();
 
   // Ascending, each key once. Capacity for a whole keyboard is reserved up front so pressing a
@@ -59,6 +66,9 @@ class HeldInput {
   std::bitset<kInjectRejectCount> reportedRejects;
 
  private:
+  // Host button per wire button, meaningful while that button is held.
+  std::array<std::int32_t, kButtonCount> hostButtons_{};
+
   template <typename OnButton, typename OnKey>
   void forEachInReleaseOrder(OnButton onButton, OnKey onKey) const;
   void clearHeld();

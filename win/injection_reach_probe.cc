@@ -1,6 +1,8 @@
 // Injection-reach probe: sampling around one absolute move, classification and the verdict lines.
 #include "win/injection_reach_probe.h"
 
+#include <limits>
+
 namespace orvane::win {
 
 namespace {
@@ -13,6 +15,41 @@ constexpr std::int32_t kMinimumScreenSize = 2;
 bool within(std::int32_t a, std::int32_t b) {
   const std::int64_t difference = static_cast<std::int64_t>(a) - b;
   return difference >= -kProbeTolerancePixels && difference <= kProbeTolerancePixels;
+}
+
+bool fitsInt32(std::int64_t value) {
+  return value >= std::numeric_limits<std::int32_t>::min() &&
+         value <= std::numeric_limits<std::int32_t>::max();
+}
+
+// Where the move aims, by the inverse of the mapping that produced it; false when that cannot
+// be told (degenerate screen, or a move whose kind does not match the geometry).
+bool expectedPixel(InputSystem& system, const InjectEvent& move, const PointerGeometry& geometry,
+                   std::int32_t& x, std::int32_t& y) {
+  const bool virtualDesk = (move.flags & kMouseVirtualDesk) != 0;
+  if (virtualDesk != !geometry.primary) {
+    return false;
+  }
+  if (!virtualDesk) {
+    const std::int32_t width = system.getSystemMetrics(kMetricPrimaryWidth);
+    const std::int32_t height = system.getSystemMetrics(kMetricPrimaryHeight);
+    if (width < kMinimumScreenSize || height < kMinimumScreenSize) return false;
+    x = mulDiv(move.dx, width - 1, kAbsoluteRange);
+    y = mulDiv(move.dy, height - 1, kAbsoluteRange);
+    return true;
+  }
+  if (geometry.screenWidth < kMinimumScreenSize || geometry.screenHeight < kMinimumScreenSize) {
+    return false;
+  }
+  const std::int32_t shrink = geometry.divideByFullSize != 0 ? 0 : 1;
+  const std::int64_t pixelX = static_cast<std::int64_t>(geometry.screenLeft) +
+                              mulDiv(move.dx, geometry.screenWidth - shrink, kAbsoluteRange);
+  const std::int64_t pixelY = static_cast<std::int64_t>(geometry.screenTop) +
+                              mulDiv(move.dy, geometry.screenHeight - shrink, kAbsoluteRange);
+  if (!fitsInt32(pixelX) || !fitsInt32(pixelY)) return false;
+  x = static_cast<std::int32_t>(pixelX);
+  y = static_cast<std::int32_t>(pixelY);
+  return true;
 }
 
 }  // namespace
@@ -40,7 +77,8 @@ bool InjectionReachProbe::qualifies(const InjectEvent& first) {
   return first.kind == InjectEventKind::Mouse && (first.flags & kAbsoluteMove) == kAbsoluteMove;
 }
 
-const char* InjectionReachProbe::observe(InputSystem& system, const InjectEvent& first, bool sent,
+const char* InjectionReachProbe::observe(InputSystem& system, const InjectEvent& first,
+                                         const PointerGeometry& geometry, bool sent,
                                          CursorPoint before, bool beforeRead) {
   CursorPoint after;
   const bool afterRead = system.getPhysicalCursorPos(after);
@@ -50,15 +88,8 @@ const char* InjectionReachProbe::observe(InputSystem& system, const InjectEvent&
   sample.beforeY = before.y;
   sample.afterX = after.x;
   sample.afterY = after.y;
-  // A virtual-desktop move aims at coordinates the primary screen's size cannot predict.
-  if (sent && beforeRead && afterRead && (first.flags & kMouseVirtualDesk) == 0) {
-    const std::int32_t width = system.getSystemMetrics(kMetricPrimaryWidth);
-    const std::int32_t height = system.getSystemMetrics(kMetricPrimaryHeight);
-    if (width >= kMinimumScreenSize && height >= kMinimumScreenSize) {
-      sample.expectedX = mulDiv(first.dx, width - 1, kAbsoluteRange);
-      sample.expectedY = mulDiv(first.dy, height - 1, kAbsoluteRange);
-      sample.hasExpected = true;
-    }
+  if (sent && beforeRead && afterRead) {
+    sample.hasExpected = expectedPixel(system, first, geometry, sample.expectedX, sample.expectedY);
   }
 
   const ProbeVerdict verdict = classifyProbe(sample);

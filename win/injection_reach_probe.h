@@ -11,6 +11,7 @@
 
 #include "win/inject_event.h"
 #include "win/input_system.h"
+#include "win/pointer_geometry.h"
 
 namespace orvane::win {
 
@@ -49,9 +50,11 @@ class InjectionReachProbe {
   ProbeVerdict lastVerdict() const { return lastVerdict_; }
 
   // After a batch whose first event qualified: reads the cursor again, classifies, and concludes.
-  // Returns the line to write, or nullptr when the verdict is inconclusive, already reached since
-  // the last arming, or the same as the last one reported.
-  const char* observe(InputSystem& system, const InjectEvent& first, bool sent, CursorPoint before,
+  // The target is the inverse of the mapping the move was made with (`geometry`). Returns the line
+  // to write, or nullptr when the verdict is inconclusive, already reached since the last arming,
+  // or the same as the last one reported.
+  const char* observe(InputSystem& system, const InjectEvent& first,
+                      const PointerGeometry& geometry, bool sent, CursorPoint before,
                       bool beforeRead);
 
   // Probe again on the next qualifying move; the last verdict is kept so only changes are logged.

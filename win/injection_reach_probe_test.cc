@@ -17,6 +17,13 @@ constexpr std::int32_t kIdentityScreen = 65536;
 constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
 constexpr CursorPoint kStart{100, 100};
 constexpr CursorPoint kTarget{60000, 40000};
+constexpr std::uint32_t kVirtualMove = kAbsoluteMove | kMouseVirtualDesk;
+
+// A virtual desktop that starts left of and above the primary display, where again an absolute
+// coordinate is its pixel, shifted by the origin.
+PointerGeometry virtualDesktop(std::int32_t width = kIdentityScreen) {
+  return captureGeometry({}, -100, -50, width, kIdentityScreen);
+}
 
 TEST(ReachProbe, ClassifiesEachSample) {
   const struct {
@@ -27,6 +34,7 @@ TEST(ReachProbe, ClassifiesEachSample) {
     bool sent = true;
     std::int32_t width = kIdentityScreen;
     std::int32_t height = kIdentityScreen;
+    PointerGeometry geometry = {};
   } cases[] = {
       {"arrived", kStart, kTarget, ProbeVerdict::Reaching},
       {"within two pixels", kStart, CursorPoint{60002, 39998}, ProbeVerdict::Reaching},
@@ -37,8 +45,18 @@ TEST(ReachProbe, ClassifiesEachSample) {
       {"moved only vertically", kStart, CursorPoint{100, 40000}, ProbeVerdict::Inconclusive},
       {"three pixels off", kStart, CursorPoint{60003, 40000}, ProbeVerdict::Inconclusive},
       {"short SendInput", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, false},
-      {"virtual desktop", kStart, kStart, ProbeVerdict::Inconclusive,
-       kAbsoluteMove | kMouseVirtualDesk},
+      {"virtual-desktop move, primary mapping", kStart, kStart, ProbeVerdict::Inconclusive,
+       kVirtualMove},
+      {"primary move, virtual mapping", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove,
+       true, kIdentityScreen, kIdentityScreen, virtualDesktop()},
+      {"virtual desktop, arrived", kStart, CursorPoint{59900, 39950}, ProbeVerdict::Reaching,
+       kVirtualMove, true, kIdentityScreen, kIdentityScreen, virtualDesktop()},
+      {"virtual desktop, did not move", kStart, kStart, ProbeVerdict::Discarded, kVirtualMove, true,
+       kIdentityScreen, kIdentityScreen, virtualDesktop()},
+      {"virtual desktop, unshifted target", kStart, kTarget, ProbeVerdict::Inconclusive,
+       kVirtualMove, true, kIdentityScreen, kIdentityScreen, virtualDesktop()},
+      {"virtual desktop one pixel wide", kStart, kStart, ProbeVerdict::Inconclusive, kVirtualMove,
+       true, kIdentityScreen, kIdentityScreen, virtualDesktop(1)},
       {"screen one pixel wide", kStart, kStart, ProbeVerdict::Inconclusive, kAbsoluteMove, true, 1},
       {"screen two pixels wide", kStart, kStart, ProbeVerdict::Discarded, kAbsoluteMove, true, 2},
       {"screen two pixels high", kStart, kStart, ProbeVerdict::Discarded, kAbsoluteMove, true,
@@ -53,8 +71,9 @@ TEST(ReachProbe, ClassifiesEachSample) {
     input->setMetric(kMetricPrimaryHeight, c.height);
     input->setCursor(c.after.value_or(CursorPoint{}), c.after.has_value());
     InjectionReachProbe probe;
-    const char* line = probe.observe(*system, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.sent,
-                                     c.before.value_or(CursorPoint{}), c.before.has_value());
+    const char* line =
+        probe.observe(*system, mouseEvent(kTarget.x, kTarget.y, 0, c.flags), c.geometry, c.sent,
+                      c.before.value_or(CursorPoint{}), c.before.has_value());
     const char* expected = c.verdict == ProbeVerdict::Reaching    ? kProbeReachingLine
                            : c.verdict == ProbeVerdict::Discarded ? kProbeDiscardedLine
                                                                   : nullptr;

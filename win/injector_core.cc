@@ -7,10 +7,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "win/pointer_geometry.h"
-#include "win/translator.h"
-#include "win/wire_decoder.h"
-
 namespace orvane::win {
 
 namespace {
@@ -70,24 +66,53 @@ void InjectorCore::handleFrame(const std::string& frame) {
     return;
   }
 
-  if (inputSystem_->getSystemMetrics(kMetricMonitorCount) > 1 && !warned_.multipleMonitors) {
-    warned_.multipleMonitors = true;
-    log("input: more than one monitor — pointer coordinates are mapped onto the PRIMARY display, "
-        "so clicks land on the wrong screen if the captured screen is not the primary one "
-        "(design section 8 item 1)");
+  if (!capture_) {
+    warnIfPrimaryOnSeveralMonitors();
   }
 
-  const InjectBatch batch = translateMessage(held_, message, PointerGeometry{});
+  const PointerGeometry geometry = geometryFor(message);
+  const InjectBatch batch = translateMessage(held_, message, geometry, buttonLayoutFor(message));
   reportTranslation(batch);
   // Refused frames can still carry events (a repeated button-down keeps its move).
   if (!batch.events.empty()) {
     if (!probe_.probed() && InjectionReachProbe::qualifies(batch.events.front())) {
-      sendProbed(batch.events);
+      sendProbed(batch.events, geometry);
     } else {
       sendEvents(batch.events);
     }
   }
   applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
+}
+
+void InjectorCore::warnIfPrimaryOnSeveralMonitors() {
+  if (!warned_.multipleMonitors && inputSystem_->getSystemMetrics(kMetricMonitorCount) > 1) {
+    warned_.multipleMonitors = true;
+    log("input: more than one monitor — pointer coordinates are mapped onto the PRIMARY display, "
+        "so clicks land on the wrong screen if the captured screen is not the primary one "
+        "(design section 8 item 1)");
+  }
+}
+
+PointerGeometry InjectorCore::geometryFor(const WireMessage& message) const {
+  const bool positioned = message.kind == WireKind::Move || message.kind == WireKind::ButtonDown ||
+                          message.kind == WireKind::ButtonUp;
+  if (!capture_ || !positioned) {
+    return PointerGeometry{};
+  }
+  return captureGeometry(*capture_, inputSystem_->getSystemMetrics(kMetricVirtualLeft),
+                         inputSystem_->getSystemMetrics(kMetricVirtualTop),
+                         inputSystem_->getSystemMetrics(kMetricVirtualWidth),
+                         inputSystem_->getSystemMetrics(kMetricVirtualHeight));
+}
+
+ButtonLayout InjectorCore::buttonLayoutFor(const WireMessage& message) const {
+  // Read at the press itself: the user may change the setting at any time, and a release follows
+  // the record of what went down, not the setting.
+  if (message.kind == WireKind::ButtonDown &&
+      inputSystem_->getSystemMetrics(kMetricSwapButton) != 0) {
+    return ButtonLayout::Swapped;
+  }
+  return ButtonLayout::Standard;
 }
 
 void InjectorCore::reportTranslation(const InjectBatch& batch) {
@@ -104,11 +129,13 @@ void InjectorCore::reportTranslation(const InjectBatch& batch) {
   }
 }
 
-void InjectorCore::sendProbed(const std::vector<InjectEvent>& events) {
+void InjectorCore::sendProbed(const std::vector<InjectEvent>& events,
+                              const PointerGeometry& geometry) {
   CursorPoint before;
   const bool beforeRead = inputSystem_->getPhysicalCursorPos(before);
   const bool sent = sendEvents(events);
-  if (const char* line = probe_.observe(*inputSystem_, events.front(), sent, before, beforeRead)) {
+  if (const char* line =
+          probe_.observe(*inputSystem_, events.front(), geometry, sent, before, beforeRead)) {
     log(line);
   }
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,9 @@
 #include "win/injection_reach_probe.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
+#include "win/pointer_geometry.h"
+#include "win/translator.h"
+#include "win/wire_decoder.h"
 
 namespace orvane::win {
 
@@ -68,6 +72,9 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   // Injection thread only.
   void handleFrame(const std::string& frame);
   void setPeerConnected(bool connected) { peerConnected_ = connected; }
+  // Pointer positions become fractions of `capture` on the virtual desktop; no value returns to
+  // the primary display.
+  void setCaptureRect(std::optional<CaptureRect> capture) { capture_ = capture; }
   void applyMode(InputMode mode);
   void releaseHeld(std::string_view reason);
   void applyWatchdog(const WatchdogVerdict& verdict);
@@ -77,9 +84,14 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   HeldInput& heldForTesting() { return held_; }
 
  private:
+  // The mapping for a message with a position: the virtual desktop's metrics are read for each
+  // one, so a display change needs no new call.
+  PointerGeometry geometryFor(const WireMessage& message) const;
+  ButtonLayout buttonLayoutFor(const WireMessage& message) const;
+  void warnIfPrimaryOnSeveralMonitors();
   void sweepModifiers();
   bool sendEvents(const std::vector<InjectEvent>& events);
-  void sendProbed(const std::vector<InjectEvent>& events);
+  void sendProbed(const std::vector<InjectEvent>& events, const PointerGeometry& geometry);
   void cancelWatchdogTask();
   void reportTranslation(const InjectBatch& batch);
 
@@ -90,6 +102,7 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   InjectionReachProbe probe_;
   bool peerConnected_ = false;
   InputMode mode_ = InputMode::Control;
+  std::optional<CaptureRect> capture_;
   std::uint64_t watchdogTimerId_ = 0;
   // Owns the reusable platform record array (the injector's event scratch).
   const std::unique_ptr<InputSystem> inputSystem_;

@@ -28,6 +28,10 @@ void InputInjector::setPeerConnected(bool connected) {
   core_->queue().Post([core = core_, connected] { core->setPeerConnected(connected); });
 }
 
+void InputInjector::setCaptureRect(std::optional<CaptureRect> capture) {
+  core_->queue().Post([core = core_, capture] { core->setCaptureRect(capture); });
+}
+
 void InputInjector::setInputMode(InputMode mode) {
   core_->queue().Post([core = core_, mode] { core->applyMode(mode); });
 }

@@ -22,12 +22,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "win/held_input_watchdog.h"
 #include "win/injector_core.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
+#include "win/pointer_geometry.h"
 
 namespace orvane::win {
 
@@ -50,6 +52,10 @@ class InputInjector {
   void injectInput(std::string frame);
   // Whether the link to the controller is up. Changes nothing else: no line, no release.
   void setPeerConnected(bool connected);
+  // From the next frame on, pointer positions are fractions of `capture` (virtual-desktop pixels,
+  // right and bottom exclusive) instead of the primary display; no value returns to the primary
+  // display. Applied in order with the frames around it.
+  void setCaptureRect(std::optional<CaptureRect> capture);
   // Switching from Control to View releases everything held.
   void setInputMode(InputMode mode);
   // Releases everything held, then sweeps the modifiers; does not wait.

@@ -1,10 +1,12 @@
-// Seeded random frames, link and mode changes, releases and watchdog firings, checked against a
-// model of what must be held. ORVANE_MODEL_STEPS sets the steps (default 9000; 1000000 soaks).
+// Seeded random frames, link and mode changes, releases, watchdog firings and flips of the host's
+// swapped-buttons setting, checked against a model of what must be held. ORVANE_MODEL_STEPS sets
+// the steps (default 9000; 1000000 soaks).
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <set>
 
@@ -59,7 +61,9 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
     bool link = false;
     InputMode mode = InputMode::Control;
     std::set<std::uint16_t> keys;
-    std::uint32_t buttons = 0;
+    std::map<int, int> hostButtons;  // controller button -> host button it went down as
+    bool swapped = false;
+    input_->setMetric(kMetricSwapButton, 0);
     injector_->setPeerConnected(false);
     injector_->setInputMode(mode);
     ASSERT_TRUE(injector_->releaseAllAndWait("unspecified", kLimitMs));
@@ -67,7 +71,7 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
       const auto [usage, scanId] = kKeys[pick(std::size(kKeys))];
       const int button = static_cast<int>(pick(3));
       const bool full = link && mode == InputMode::Control;
-      const std::size_t action = pick(12);
+      const std::size_t action = pick(13);
       bool released = action >= 2 && action <= 5;  // nothing may be down afterwards
       switch (action) {
         case 0:
@@ -100,20 +104,31 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
           keys.erase(static_cast<std::uint16_t>(scanId));
           injector_->injectInput(keyUp(usage));
           break;
-        case 9:
-          if (full) buttons |= 1u << button;
+        case 9: {
+          const int host = swapped && button < 2 ? 1 - button : button;
+          bool free = hostButtons.count(button) == 0;
+          for (const auto& held : hostButtons) free = free && held.second != host;
+          if (full && free) hostButtons[button] = host;
           injector_->injectInput(buttonDown(button, 0.25, 0.75));
           break;
+        }
         case 10:
-          buttons &= ~(1u << button);
+          hostButtons.erase(button);
           injector_->injectInput(buttonUp(button));
+          break;
+        case 11:
+          // The host's user flips the left-handed setting; the press reads it on the worker.
+          flush();
+          input_->setMetric(kMetricSwapButton, (swapped = !swapped) ? 1 : 0);
           break;
         default:
           injector_->injectInput(pick(2) == 0 ? move(0.5, 0.5) : wheel(0, 90));
       }
-      if (released) keys.clear(), buttons = 0;
+      if (released) keys.clear(), hostButtons.clear();
       if (released || i + 1 == kStepsPerSequence) {
         flush();
+        std::uint32_t buttons = 0;
+        for (const auto& held : hostButtons) buttons |= 1u << held.second;
         ASSERT_EQ(input_->downKeys(), keys);
         ASSERT_EQ(input_->downButtons(), buttons);
       }

@@ -20,9 +20,14 @@ struct CursorPoint {
 };
 
 // GetSystemMetrics indices the injector reads.
-inline constexpr std::int32_t kMetricPrimaryWidth = 0;   // SM_CXSCREEN
-inline constexpr std::int32_t kMetricPrimaryHeight = 1;  // SM_CYSCREEN
-inline constexpr std::int32_t kMetricMonitorCount = 80;  // SM_CMONITORS
+inline constexpr std::int32_t kMetricPrimaryWidth = 0;    // SM_CXSCREEN
+inline constexpr std::int32_t kMetricPrimaryHeight = 1;   // SM_CYSCREEN
+inline constexpr std::int32_t kMetricSwapButton = 23;     // SM_SWAPBUTTON
+inline constexpr std::int32_t kMetricVirtualLeft = 76;    // SM_XVIRTUALSCREEN
+inline constexpr std::int32_t kMetricVirtualTop = 77;     // SM_YVIRTUALSCREEN
+inline constexpr std::int32_t kMetricVirtualWidth = 78;   // SM_CXVIRTUALSCREEN
+inline constexpr std::int32_t kMetricVirtualHeight = 79;  // SM_CYVIRTUALSCREEN
+inline constexpr std::int32_t kMetricMonitorCount = 80;   // SM_CMONITORS
 
 class InputSystem {
  public:

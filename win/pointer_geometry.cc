@@ -34,6 +34,27 @@ double pixelSpan(std::int32_t low, std::int32_t high) {
 
 }  // namespace
 
+PointerGeometry captureGeometry(const CaptureRect& capture, std::int32_t screenLeft,
+                                std::int32_t screenTop, std::int32_t screenWidth,
+                                std::int32_t screenHeight) {
+  PointerGeometry geometry;
+  geometry.primary = false;
+  geometry.captureLeft = capture.left;
+  geometry.captureTop = capture.top;
+  geometry.captureRight = capture.right;
+  geometry.captureBottom = capture.bottom;
+  geometry.screenLeft = screenLeft;
+  geometry.screenTop = screenTop;
+  geometry.screenWidth = screenWidth;
+  geometry.screenHeight = screenHeight;
+  // Windows puts 0 on the desktop's first pixel and 65535 on its last, and maps the span between
+  // linearly: pixel = n * (size - 1) / 65535. Dividing by size - 1 is that map's exact inverse, so
+  // every pixel, the last column and row included, is hit after rounding. Dividing by the full
+  // size would land up to one pixel short near the far edges.
+  geometry.divideByFullSize = 0;
+  return geometry;
+}
+
 PointerTarget mapPointer(const PointerGeometry& geometry, double x, double y) {
   x = normalizeFraction(x);
   y = normalizeFraction(y);

@@ -24,6 +24,19 @@ struct PointerGeometry {
   std::int32_t divideByFullSize = 0;
 };
 
+// A captured screen in virtual-desktop pixels; right and bottom are exclusive.
+struct CaptureRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+};
+
+// The virtual-desktop mapping of `capture` on a virtual desktop with this origin and size.
+PointerGeometry captureGeometry(const CaptureRect& capture, std::int32_t screenLeft,
+                                std::int32_t screenTop, std::int32_t screenWidth,
+                                std::int32_t screenHeight);
+
 struct PointerTarget {
   bool ok = false;      // false only for a virtual desktop narrower or lower than 2 pixels
   std::int32_t ax = 0;  // 0..65535

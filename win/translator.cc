@@ -63,17 +63,23 @@ std::uint32_t wheelData(std::int32_t notches) {
   return static_cast<std::uint32_t>(notches * kWheelNotch);
 }
 
+// Left and right trade places under the swapped layout; the middle button stays.
+std::int32_t hostButtonFor(std::int32_t button, ButtonLayout layout) {
+  if (layout == ButtonLayout::Standard || button > 1) return button;
+  return 1 - button;
+}
+
 void translateButtonDown(HeldInput& held, InjectBatch& batch, const WireMessage& message,
-                         const PointerGeometry& geometry) {
+                         const PointerGeometry& geometry, ButtonLayout layout) {
   batch.events.reserve(kPointerEventsMax);
   if (!appendPointerMove(held, batch, message, geometry)) return;
-  if (!held.pressButton(message.button)) {
+  const std::int32_t host = hostButtonFor(message.button, layout);
+  if (!held.pressButton(message.button, host)) {
     // The move still goes out; the system never sees two downs without an up between them.
     recordReject(held, batch, InjectReject::ButtonAlreadyHeld);
     return;
   }
-  batch.events.push_back(
-      mouseEvent(0, 0, 0, kButtonDownFlags[static_cast<std::size_t>(message.button)]));
+  batch.events.push_back(mouseEvent(0, 0, 0, kButtonDownFlags[static_cast<std::size_t>(host)]));
 }
 
 void translateButtonUp(HeldInput& held, InjectBatch& batch, const WireMessage& message,
@@ -85,9 +91,9 @@ void translateButtonUp(HeldInput& held, InjectBatch& batch, const WireMessage& m
   batch.events.reserve(kPointerEventsMax);
   // A release is never lost to a geometry failure: the button comes up where the pointer is.
   appendPointerMove(held, batch, message, geometry);
+  const auto host = static_cast<std::size_t>(held.hostButtonOf(message.button));
   held.releaseButton(message.button);
-  batch.events.push_back(
-      mouseEvent(0, 0, 0, kButtonUpFlags[static_cast<std::size_t>(message.button)]));
+  batch.events.push_back(mouseEvent(0, 0, 0, kButtonUpFlags[host]));
 }
 
 void translateWheel(HeldInput& held, InjectBatch& batch, const WireMessage& message) {
@@ -131,7 +137,7 @@ void translateKeyUp(HeldInput& held, InjectBatch& batch, const WireMessage& mess
 }  // namespace
 
 InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
-                             const PointerGeometry& geometry) {
+                             const PointerGeometry& geometry, ButtonLayout layout) {
   InjectBatch batch;
   switch (message.kind) {
     case WireKind::Move:
@@ -139,7 +145,7 @@ InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
       appendPointerMove(held, batch, message, geometry);
       break;
     case WireKind::ButtonDown:
-      translateButtonDown(held, batch, message, geometry);
+      translateButtonDown(held, batch, message, geometry, layout);
       break;
     case WireKind::ButtonUp:
       translateButtonUp(held, batch, message, geometry);

@@ -10,13 +10,20 @@
 
 namespace orvane::win {
 
+// How the host's buttons are set up at the moment of a button press. With Swapped (the host's
+// left-handed setting, under which the system swaps injected buttons too) the controller's left
+// and right buttons go down as the host's right and left, so that the controller's primary button
+// stays the host's primary one. A button always comes up as the host button it went down as.
+enum class ButtonLayout { Standard, Swapped };
+
 // Returns the events to inject (in order) and at most one refusal, updating held keys and
 // buttons, the wheel remainders and the set of reported refusals. Never throws on any decoded
 // message; allocates only the batch's event array. The caller injects the events whenever there
 // are any, also when the batch carries a refusal (a repeated button-down keeps its move, a
 // button-up keeps its release when the move could not be mapped).
 InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
-                             const PointerGeometry& geometry);
+                             const PointerGeometry& geometry,
+                             ButtonLayout layout = ButtonLayout::Standard);
 
 }  // namespace orvane::win
 

@@ -61,6 +61,7 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   std::vector<std::vector<InjectEvent>> batches() const { return get(&FakeInput::batches_); }
   std::set<std::uint16_t> downKeys() const { return get(&FakeInput::downKeys_); }
   std::uint32_t downButtons() const { return get(&FakeInput::downButtons_); }
+  CursorPoint cursor() const { return get(&FakeInput::cursor_); }
   // Releases of what was not down: the key's scanId, or 0x10000 | button.
   std::vector<std::uint32_t> strays() const { return get(&FakeInput::strays_); }
   std::vector<std::string> lines() const { return get(&FakeInput::lines_); }
@@ -142,9 +143,15 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
       }
     }
     constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
-    if (follows_ && (event.flags & (kAbsoluteMove | kMouseVirtualDesk)) == kAbsoluteMove) {
-      cursor_.x = mulDiv(event.dx, metrics_[kMetricPrimaryWidth] - 1, 65535);
-      cursor_.y = mulDiv(event.dy, metrics_[kMetricPrimaryHeight] - 1, 65535);
+    if (follows_ && (event.flags & kAbsoluteMove) == kAbsoluteMove) {
+      // 0 and 65535 are the first and last pixel of the primary display or the virtual desktop.
+      const bool desk = (event.flags & kMouseVirtualDesk) != 0;
+      cursor_.x =
+          (desk ? metrics_[kMetricVirtualLeft] : 0) +
+          mulDiv(event.dx, metrics_[desk ? kMetricVirtualWidth : kMetricPrimaryWidth] - 1, 65535);
+      cursor_.y =
+          (desk ? metrics_[kMetricVirtualTop] : 0) +
+          mulDiv(event.dy, metrics_[desk ? kMetricVirtualHeight : kMetricPrimaryHeight] - 1, 65535);
     }
   }
 
