@@ -34,4 +34,13 @@ std::optional<bool> ReadBoolArgument(const flutter::EncodableValue* arguments,
   return *flag;
 }
 
+std::optional<std::int64_t> ReadIntegerArgument(const flutter::EncodableValue* arguments,
+                                                std::string_view key) {
+  const flutter::EncodableValue* value = FindArgument(arguments, key);
+  if (value == nullptr) return std::nullopt;
+  if (const auto* narrow = std::get_if<std::int32_t>(value)) return *narrow;
+  if (const auto* wide = std::get_if<std::int64_t>(value)) return *wide;
+  return std::nullopt;
+}
+
 }  // namespace orvane_native

@@ -2,6 +2,7 @@
 #ifndef ORVANE_NATIVE_METHOD_ARGUMENTS_H_
 #define ORVANE_NATIVE_METHOD_ARGUMENTS_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,11 @@ const std::string* ReadStringArgument(const flutter::EncodableValue* arguments,
 // The bool under `key`; no value when missing.
 std::optional<bool> ReadBoolArgument(const flutter::EncodableValue* arguments,
                                      std::string_view key);
+
+// The integer under `key`, 32-bit or 64-bit alike (the Dart side picks the width by magnitude);
+// no value when missing.
+std::optional<std::int64_t> ReadIntegerArgument(const flutter::EncodableValue* arguments,
+                                                std::string_view key);
 
 }  // namespace orvane_native
 

@@ -9,7 +9,7 @@ namespace orvane_native {
 
 namespace {
 
-constexpr std::size_t kMethodCount = 14;
+constexpr std::size_t kMethodCount = 16;
 
 constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods = {{
     {"getComputerName", Method::GetComputerName},
@@ -26,6 +26,8 @@ constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods
     {"sendClipboard", Method::SendClipboard},
     {"setAlwaysOnTop", Method::SetAlwaysOnTop},
     {"sendInput", Method::SendInput},
+    {"getDisplays", Method::GetDisplays},
+    {"setCaptureRect", Method::SetCaptureRect},
 }};
 
 }  // namespace

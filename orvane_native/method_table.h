@@ -1,4 +1,4 @@
-// The method surface's names and fixed texts: the fourteen methods in the order a call's name is
+// The method surface's names and fixed texts: the sixteen methods in the order a call's name is
 // tested, their argument keys, and the error codes and messages of their replies.
 #ifndef ORVANE_NATIVE_METHOD_TABLE_H_
 #define ORVANE_NATIVE_METHOD_TABLE_H_
@@ -23,6 +23,8 @@ enum class Method {
   SendClipboard,
   SetAlwaysOnTop,
   SendInput,
+  GetDisplays,
+  SetCaptureRect,
 };
 
 // The method named exactly `name` (case-sensitive bytes); no value for any other name, which is
@@ -36,6 +38,16 @@ inline constexpr std::string_view kModeKey = "mode";
 inline constexpr std::string_view kReasonKey = "reason";
 inline constexpr std::string_view kTextKey = "text";
 inline constexpr std::string_view kOnTopKey = "onTop";
+// "setCaptureRect" takes a rectangle and "getDisplays" answers with them: virtual-desktop pixels.
+inline constexpr std::string_view kLeftKey = "left";
+inline constexpr std::string_view kTopKey = "top";
+inline constexpr std::string_view kRightKey = "right";
+inline constexpr std::string_view kBottomKey = "bottom";
+// Each monitor "getDisplays" lists.
+inline constexpr std::string_view kIdKey = "id";
+inline constexpr std::string_view kWidthKey = "width";
+inline constexpr std::string_view kHeightKey = "height";
+inline constexpr std::string_view kPrimaryKey = "primary";
 
 // "getPermissions" answers with both granted; nothing is queried on this platform.
 inline constexpr std::string_view kScreenRecordingKey = "screenRecording";
@@ -59,6 +71,9 @@ inline constexpr std::string_view kSetAlwaysOnTopMessage =
 inline constexpr std::string_view kSendInputMessage =
     "sendInput is the controller's method and is handled in Dart on Windows "
     "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput";
+inline constexpr std::string_view kSetCaptureRectMessage =
+    "setCaptureRect needs integer `left`, `top`, `right` and `bottom` with right > left and "
+    "bottom > top, or null arguments for the primary display";
 inline constexpr std::string_view kComputerNameFailedCode = "computer_name_failed";
 inline constexpr std::string_view kComputerNameFailedMessage =
     "GetComputerNameExW(ComputerNamePhysicalDnsHostname) failed";

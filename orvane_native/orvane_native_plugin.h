@@ -75,6 +75,8 @@ class OrvaneNativePlugin : public flutter::Plugin {
   void ClipboardRead(Result& result) const;
   void ClipboardWrite(const flutter::EncodableValue* arguments, Result& result) const;
   void SetAlwaysOnTop(const flutter::EncodableValue* arguments, Result& result) const;
+  void GetDisplays(Result& result) const;
+  void SetCaptureRect(const flutter::EncodableValue* arguments, Result& result);
 
   flutter::PluginRegistrarWindows* registrar_;
   std::int32_t windowProcDelegateId_;

@@ -1,15 +1,20 @@
 // OrvaneNativePlugin's method-call surface: picks the method by name, reads its arguments and
 // answers exactly once.
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "clipboard.h"
 #include "computer_name.h"
+#include "displays.h"
 #include "method_arguments.h"
 #include "method_table.h"
 #include "orvane_native_plugin.h"
 #include "service_error.h"
 #include "win/input_mode.h"
+#include "win/pointer_geometry.h"
 #include "window_services.h"
 
 namespace orvane_native {
@@ -42,6 +47,38 @@ EncodableValue GrantedPermissions() {
       {EncodableValue(std::string(kScreenRecordingKey)), EncodableValue(true)},
       {EncodableValue(std::string(kInputControlKey)), EncodableValue(true)},
   });
+}
+
+EncodableValue DisplayMap(const DisplayInfo& display) {
+  return EncodableValue(flutter::EncodableMap{
+      {EncodableValue(std::string(kIdKey)), EncodableValue(display.id)},
+      {EncodableValue(std::string(kLeftKey)), EncodableValue(display.left)},
+      {EncodableValue(std::string(kTopKey)), EncodableValue(display.top)},
+      {EncodableValue(std::string(kWidthKey)), EncodableValue(display.width)},
+      {EncodableValue(std::string(kHeightKey)), EncodableValue(display.height)},
+      {EncodableValue(std::string(kPrimaryKey)), EncodableValue(display.primary)},
+  });
+}
+
+std::optional<std::int32_t> ReadCoordinate(const EncodableValue* arguments, std::string_view key) {
+  const std::optional<std::int64_t> value = ReadIntegerArgument(arguments, key);
+  if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
+      *value > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(*value);
+}
+
+// A rectangle with all four edges as 32-bit coordinates and a positive width and height.
+std::optional<orvane::win::CaptureRect> ReadCaptureRect(const EncodableValue* arguments) {
+  const auto left = ReadCoordinate(arguments, kLeftKey);
+  const auto top = ReadCoordinate(arguments, kTopKey);
+  const auto right = ReadCoordinate(arguments, kRightKey);
+  const auto bottom = ReadCoordinate(arguments, kBottomKey);
+  if (!left || !top || !right || !bottom || *right <= *left || *bottom <= *top) {
+    return std::nullopt;
+  }
+  return orvane::win::CaptureRect{*left, *top, *right, *bottom};
 }
 
 }  // namespace
@@ -98,6 +135,12 @@ void OrvaneNativePlugin::HandleMethodCall(
       return;
     case Method::SendInput:
       ReplyError(*result, kInvalidStateCode, kSendInputMessage);
+      return;
+    case Method::GetDisplays:
+      GetDisplays(*result);
+      return;
+    case Method::SetCaptureRect:
+      SetCaptureRect(arguments, *result);
       return;
   }
 }
@@ -187,6 +230,33 @@ void OrvaneNativePlugin::SetAlwaysOnTop(const EncodableValue* arguments, Result&
                  Win32ErrorDetails(win32Error));
     return;
   }
+  result.Success();
+}
+
+void OrvaneNativePlugin::GetDisplays(Result& result) const {
+  const DisplayListResult listed = ListDisplays();
+  if (listed.error) {
+    ReplyServiceError(result, *listed.error);
+    return;
+  }
+  flutter::EncodableList displays;
+  displays.reserve(listed.displays.size());
+  for (const DisplayInfo& display : listed.displays) displays.push_back(DisplayMap(display));
+  result.Success(EncodableValue(std::move(displays)));
+}
+
+void OrvaneNativePlugin::SetCaptureRect(const EncodableValue* arguments, Result& result) {
+  if (arguments == nullptr || arguments->IsNull()) {
+    injector_->setCaptureRect(std::nullopt);
+    result.Success();
+    return;
+  }
+  const std::optional<orvane::win::CaptureRect> capture = ReadCaptureRect(arguments);
+  if (!capture) {
+    ReplyError(result, kInvalidStateCode, kSetCaptureRectMessage);
+    return;
+  }
+  injector_->setCaptureRect(*capture);
   result.Success();
 }
 

@@ -3,6 +3,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/plugin/plugin_fixture.h"
@@ -94,6 +95,68 @@ TEST_F(PluginMethodTest, FixedAnswersRefusalsAndUnknownNames) {
   }
 }
 
+// Four edges; an edge left null is missing.
+EncodableValue Rect(EncodableValue left, EncodableValue top, EncodableValue right,
+                    EncodableValue bottom) {
+  EncodableMap map;
+  const std::pair<const char*, EncodableValue> edges[] = {
+      {"left", left}, {"top", top}, {"right", right}, {"bottom", bottom}};
+  for (const auto& [key, value] : edges) {
+    if (!value.IsNull()) map.emplace(EncodableValue(key), value);
+  }
+  return EncodableValue(map);
+}
+
+TEST_F(PluginMethodTest, SetCaptureRect_TakesFourIntegerEdgesOfEitherWidthOrNull) {
+  constexpr char kMessage[] =
+      "setCaptureRect needs integer `left`, `top`, `right` and `bottom` with right > left and "
+      "bottom > top, or null arguments for the primary display";
+  const EncodableValue wide(std::int64_t{-1024});
+  for (const EncodableValue& good :
+       {Rect(0, 0, 1280, 1024), Rect(wide, -768, 0, 1), EncodableValue()}) {
+    EXPECT_EQ(Call("setCaptureRect", good).bytes, kNullSuccess);
+  }
+  const EncodableValue beyond32(std::int64_t{0x80000000LL});
+  for (const EncodableValue& bad : {
+           Rect(0, 0, 0, 1024),
+           Rect(0, 10, 1280, 9),
+           Rect(0, 0, 1280, EncodableValue()),
+           Rect(0, 0, beyond32, 1024),
+           Rect(0.0, 0, 1280, 1024),
+           Rect("0", 0, 1280, 1024),
+           Rect(false, 0, 1280, 1024),
+           EncodableValue(EncodableMap{}),
+           EncodableValue(flutter::EncodableList{0, 0, 1280, 1024}),
+       }) {
+    ExpectError(Call("setCaptureRect", bad), kInvalidState, kMessage);
+  }
+}
+
+// Each monitor as the test reads it with the ANSI calls: an oracle apart from the plugin's own.
+BOOL CALLBACK AddExpectedDisplay(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFOEXA info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoA(monitor, &info)) return FALSE;
+  const RECT& r = info.rcMonitor;
+  reinterpret_cast<flutter::EncodableList*>(list)->push_back(EncodableValue(EncodableMap{
+      {EncodableValue("id"), EncodableValue(std::string(info.szDevice))},
+      {EncodableValue("left"), EncodableValue(std::int64_t{r.left})},
+      {EncodableValue("top"), EncodableValue(std::int64_t{r.top})},
+      {EncodableValue("width"), EncodableValue(std::int64_t{r.right - r.left})},
+      {EncodableValue("height"), EncodableValue(std::int64_t{r.bottom - r.top})},
+      {EncodableValue("primary"), EncodableValue((info.dwFlags & MONITORINFOF_PRIMARY) != 0)},
+  }));
+  return TRUE;
+}
+
+TEST_F(PluginMethodTest, GetDisplays_ListsEveryMonitorInTheSystemsOrder) {
+  flutter::EncodableList expected;
+  ASSERT_TRUE(EnumDisplayMonitors(nullptr, nullptr, AddExpectedDisplay,
+                                  reinterpret_cast<LPARAM>(&expected)));
+  EXPECT_EQ(expected.size(), 2u) << "scripts/wine-run's display has two screens";
+  EXPECT_EQ(Call("getDisplays").value, EncodableValue(expected));
+}
+
 // Failures the system cannot be made to produce here are provoked at the plugin's imports.
 BOOL WINAPI FailComputerName(COMPUTER_NAME_FORMAT, LPWSTR, LPDWORD) {
   SetLastError(kHighError);
@@ -107,6 +170,14 @@ BOOL WINAPI ReportNoComputerName(COMPUTER_NAME_FORMAT, LPWSTR, LPDWORD size) {
 HANDLE WINAPI FailSetClipboardData(UINT, HANDLE) {
   SetLastError(kHighError);
   return nullptr;
+}
+BOOL WINAPI FailEnumDisplayMonitors(HDC, LPCRECT, MONITORENUMPROC, LPARAM) {
+  SetLastError(kHighError);
+  return FALSE;
+}
+BOOL WINAPI FailGetMonitorInfo(HMONITOR, LPMONITORINFO) {
+  SetLastError(kHighError);
+  return FALSE;
 }
 
 TEST_F(PluginMethodTest, SystemFailures_AreReportedWithTheirWin32Code) {
@@ -124,6 +195,15 @@ TEST_F(PluginMethodTest, SystemFailures_AreReportedWithTheirWin32Code) {
     const ImportPatch patch(plugin, &SetClipboardData, &FailSetClipboardData);
     ExpectError(Call("clipboardWrite", Arg("text", EncodableValue("lost"))),
                 "clipboard_write_failed", "SetClipboardData failed", highError);
+  }
+  {
+    const ImportPatch patch(plugin, &EnumDisplayMonitors, &FailEnumDisplayMonitors);
+    ExpectError(Call("getDisplays"), "displays_unavailable", "EnumDisplayMonitors failed",
+                highError);
+  }
+  {
+    const ImportPatch patch(plugin, &GetMonitorInfoW, &FailGetMonitorInfo);
+    ExpectError(Call("getDisplays"), "displays_unavailable", "GetMonitorInfoW failed", highError);
   }
   // The failed write had emptied the clipboard already: no text, answered with null.
   EXPECT_EQ(Call("clipboardRead").bytes, kNullSuccess);

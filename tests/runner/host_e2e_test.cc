@@ -53,6 +53,10 @@ std::string ReadSession(const std::string& name) {
   return Slurp(std::string(ORVANE_RUNNER_SESSIONS) + "/" + name);
 }
 
+std::string ReadExample(const std::string& name) {
+  return Slurp(std::string(ORVANE_EXAMPLES) + "/" + name);
+}
+
 // Injection runs on the plugin's own thread, so where a trace line falls between replies varies.
 // Fixed are the order of the other lines, the order of the trace lines, and which trace lines
 // come after the teardown marker: trace lines are set apart, each marked with its phase.
@@ -77,6 +81,7 @@ struct SessionCase {
   const char* options;
   std::vector<const char*> logLines;  // each must appear on standard error, as a whole line
                                       // when it ends in a line feed
+  const char* example = nullptr;      // replays examples/EXAMPLE instead of sessions/NAME.jsonl
 };
 
 // Names the case in the test's name, which otherwise shows the case's bytes.
@@ -86,8 +91,10 @@ class RecordedSession : public ::testing::TestWithParam<SessionCase> {};
 
 TEST_P(RecordedSession, RepliesAndTraceMatchExactly) {
   const SessionCase& session = GetParam();
-  const HostRun run = RunHost(std::string(session.options) + " --trace replay -",
-                              ReadSession(std::string(session.name) + ".jsonl"));
+  const HostRun run =
+      RunHost(std::string(session.options) + " --trace replay -",
+              session.example != nullptr ? ReadExample(session.example)
+                                         : ReadSession(std::string(session.name) + ".jsonl"));
   EXPECT_EQ(run.exitCode, 0) << run.err;
 
   EXPECT_EQ(Split(run.out), Split(ReadSession(std::string(session.name) + ".out")));
@@ -108,7 +115,14 @@ INSTANTIATE_TEST_SUITE_P(
         SessionCase{"no_view",
                     "--no-view",
                     {"[orvane_native] quit: no top-level window; asking this thread's message "
-                     "loop to end instead\n"}}),
+                     "loop to end instead\n"}},
+        // The two monitors of scripts/wine-run's display; the warning comes only once the
+        // primary mapping is back.
+        SessionCase{"displays",
+                    "",
+                    {"[orvane_native] input: injection is reaching the desktop\n[orvane_native] "
+                     "input: more than one monitor"},
+                    "displays-session.jsonl"}),
     [](const ::testing::TestParamInfo<SessionCase>& p) { return std::string(p.param.name); });
 
 TEST(HostCommandLine, RefusalsSayWhy) {
