@@ -41,11 +41,12 @@ bool expectedPixel(InputSystem& system, const InjectEvent& move, const PointerGe
   if (geometry.screenWidth < kMinimumScreenSize || geometry.screenHeight < kMinimumScreenSize) {
     return false;
   }
-  const std::int32_t shrink = geometry.divideByFullSize != 0 ? 0 : 1;
+  // Windows maps 0..65535 onto the first..last pixel. Taken for a mapping that divided by the
+  // full size, this is off by under a pixel, well inside the tolerance.
   const std::int64_t pixelX = static_cast<std::int64_t>(geometry.screenLeft) +
-                              mulDiv(move.dx, geometry.screenWidth - shrink, kAbsoluteRange);
+                              mulDiv(move.dx, geometry.screenWidth - 1, kAbsoluteRange);
   const std::int64_t pixelY = static_cast<std::int64_t>(geometry.screenTop) +
-                              mulDiv(move.dy, geometry.screenHeight - shrink, kAbsoluteRange);
+                              mulDiv(move.dy, geometry.screenHeight - 1, kAbsoluteRange);
   if (!fitsInt32(pixelX) || !fitsInt32(pixelY)) return false;
   x = static_cast<std::int32_t>(pixelX);
   y = static_cast<std::int32_t>(pixelY);
