@@ -8,6 +8,7 @@
 #ifndef ORVANE_WIN_INJECTOR_CORE_H_
 #define ORVANE_WIN_INJECTOR_CORE_H_
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "win/inject_event.h"
 #include "win/inject_reject.h"
 #include "win/injection_reach_probe.h"
+#include "win/injector_event.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
 
@@ -49,9 +51,11 @@ struct WarnedOnce {
 
 class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
  public:
-  // inputSystem must not be null. Starts the injection thread.
+  // inputSystem must not be null. Starts the injection thread. Without an event sink nothing but
+  // the log hears of the input's fate.
   InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-               double watchdogLimitSeconds, WatchdogClock clock = steadySeconds);
+               double watchdogLimitSeconds, WatchdogClock clock = steadySeconds,
+               InjectorEventSink eventSink = {});
 
   // Releases whatever is still held. Normally the destructor release has emptied the record;
   // when that release timed out behind a stuck SendInput and the shutdown discarded it, this runs
@@ -77,14 +81,18 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   HeldInput& heldForTesting() { return held_; }
 
  private:
-  void sweepModifiers();
+  // Returns how many key-ups it sent.
+  std::size_t sweepModifiers();
   bool sendEvents(const std::vector<InjectEvent>& events);
   void sendProbed(const std::vector<InjectEvent>& events);
   void cancelWatchdogTask();
   void reportTranslation(const InjectBatch& batch);
+  void reportRefusal(InjectReject reject);
+  void emit(const InjectorEvent& event) const;
 
   const LogSink logSink_;
   const WatchdogClock clock_;
+  const InjectorEventSink eventSink_;
   HeldInput held_;
   HeldInputWatchdog watchdog_;
   InjectionReachProbe probe_;
@@ -94,6 +102,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   // Owns the reusable platform record array (the injector's event scratch).
   const std::unique_ptr<InputSystem> inputSystem_;
   WarnedOnce warned_;
+  // Clock time of each refusal kind's last event; -infinity until its first.
+  std::array<double, kInjectRejectCount> lastRefusalEvent_;
   // Last, so it is destroyed first: its shutdown discards the tasks that refer to this state.
   host::SerialQueue queue_;
 };

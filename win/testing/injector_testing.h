@@ -67,6 +67,22 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   void log(const std::string& line) {
     locked([&] { lines_.push_back(line); });
   }
+  // Events as "injectionReach reaching", "inputRefused caps-lock" or
+  // "heldInputReleased REASON KEYS BUTTONS SWEEP".
+  std::vector<std::string> events() const { return get(&FakeInput::events_); }
+  void event(const InjectorEvent& event) {
+    using Kind = InjectorEvent::Kind;
+    std::string text = event.kind == Kind::InjectionReach ? "injectionReach "
+                       : event.kind == Kind::InputRefused ? "inputRefused "
+                                                          : "heldInputReleased ";
+    text += event.text;
+    if (event.kind == Kind::HeldInputReleased) {
+      for (const std::uint32_t count : {event.keys, event.buttons, event.sweep}) {
+        text += ' ' + std::to_string(count);
+      }
+    }
+    locked([&] { events_.push_back(text); });
+  }
 
  private:
   struct System : InputSystem {
@@ -162,6 +178,7 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   std::uint32_t downButtons_ = 0;
   std::vector<std::uint32_t> strays_;
   std::vector<std::string> lines_;
+  std::vector<std::string> events_;
 };
 
 namespace test {
@@ -177,7 +194,8 @@ class InjectorTest : public ::testing::Test {
     input_ = std::make_shared<FakeInput>();
     now_->store(0.0);
     injector_ = std::make_unique<InputInjector>(
-        [input = input_](const std::string& line) { input->log(line); }, input_->makeSystem(),
+        [input = input_](const std::string& line) { input->log(line); },
+        [input = input_](const InjectorEvent& event) { input->event(event); }, input_->makeSystem(),
         kWatchdogLimitSeconds, [now = now_] { return now->load(); });
     injector_->setPeerConnected(connected);
   }
