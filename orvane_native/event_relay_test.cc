@@ -1,4 +1,4 @@
-// The event relay on a real dispatcher: one drain task at a time, lost wakes, and closing.
+// The event relay on a real dispatcher: a lost wake strands nothing; a closed relay drops all.
 #include "event_relay.h"
 
 #include <gtest/gtest.h>
@@ -11,27 +11,25 @@ namespace {
 
 TEST(EventRelayTest, Post_OneDrainTaskSurvivesALostWakeAndCloseDropsEverything) {
   PlatformThreadDispatcher dispatcher;
-  const HWND window = dispatcher.window();
-  ASSERT_NE(window, nullptr) << "error " << dispatcher.creationError();
-  std::string delivered;
+  std::string got;
   const auto relay = std::make_shared<EventRelay>(
       dispatcher,
-      [&](const flutter::EncodableValue& event) { delivered += std::get<std::string>(event); });
-  constexpr UINT kWake = PlatformThreadDispatcher::kWakeMessage;
+      [&](const flutter::EncodableValue& event) { got += std::get<std::string>(event); });
   MSG message{};
-  relay->Post(flutter::EncodableValue("a"));
-  // The drain task's own wake is taken undispatched; the next post's wake must still run it.
-  ASSERT_TRUE(PeekMessageW(&message, window, kWake, kWake, PM_REMOVE));
-  relay->Post(flutter::EncodableValue("b"));
-  ASSERT_TRUE(PeekMessageW(&message, window, kWake, kWake, PM_REMOVE));
+  const auto post = [&](const char* event) { relay->Post(flutter::EncodableValue(event)); };
+  const auto takeWake = [&] {
+    return PeekMessageW(&message, dispatcher.window(), 0, 0, PM_REMOVE);
+  };
+  post("a");
+  ASSERT_TRUE(takeWake());  // taken undispatched, as a modal loop may
+  post("b");
+  ASSERT_TRUE(takeWake());
   DispatchMessageW(&message);
-  EXPECT_EQ(delivered, "ab");
-  relay->Post(flutter::EncodableValue("c"));
+  post("c");
   relay->Close();
-  relay->Post(flutter::EncodableValue("d"));
-  while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  relay->DeliverPending();
-  EXPECT_EQ(delivered, "ab");
+  post("d");
+  while (takeWake()) DispatchMessageW(&message);
+  EXPECT_EQ(got, "ab");
 }
 
 }  // namespace

@@ -221,9 +221,9 @@ TEST_F(InputInjectorTest, Events_VerdictChangesReleasesAndRefusalsOncePerSecondP
   flush();
   injector_.reset();
   EXPECT_EQ(input_->events(),
-            (Lines{"injectionReach reaching", "inputRefused caps-lock", "inputRefused key-not-held",
-                   "inputRefused caps-lock", "injectionReach discarded",
-                   "heldInputReleased viewMode 1 1 1", "heldInputReleased destructor 1 0 1"}));
+            (Lines{"reach reaching 0 0 0", "refused caps-lock 0 0 0", "refused key-not-held 0 0 0",
+                   "refused caps-lock 0 0 0", "reach discarded 0 0 0", "released viewMode 1 1 1",
+                   "released destructor 1 0 1"}));
 }
 
 // Queued frames are handled before the destructor's release; a worker stuck in SendInput past

@@ -1,10 +1,9 @@
 // The event channel end to end: what the real plugin DLL sends on "orvane_native/events", byte
-// for byte, to whom, and what a stalled platform thread and the teardown do to it.
+// for byte, to whom, and what a platform thread that runs no messages and the teardown do to it.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "orvane_native/orvane_native_plugin_c_api.h"
 #include "runner/message_loop.h"
 #include "tests/plugin/plugin_fixture.h"
 
@@ -12,106 +11,78 @@ namespace orvane::plugin_test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using win::test::keyDown;
 
-constexpr std::uint32_t kUsageLeftAlt = 0xE2;
-constexpr std::uint32_t kUsageDelete = 0x4C;
-
-// The standard codec's pieces of an event: a success envelope around a map, string keys first.
-Bytes Envelope(std::uint8_t entries) { return {0x00, 0x0D, entries}; }
-Bytes Str(const std::string& text) {
+// An event as the standard codec writes it: a success envelope around a map with string keys.
+Bytes Event(std::uint8_t entries, std::initializer_list<Bytes> parts) {
+  Bytes all{0x00, 0x0D, entries};
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+Bytes S(const std::string& text) {
   Bytes bytes{0x07, static_cast<std::uint8_t>(text.size())};
   bytes.insert(bytes.end(), text.begin(), text.end());
   return bytes;
 }
 Bytes I64(std::uint8_t value) { return {0x04, value, 0, 0, 0, 0, 0, 0, 0}; }
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-Bytes Named(const std::string& event, const std::string& key, const std::string& value) {
-  return Cat({Envelope(2), Str("event"), Str(event), Str(key), Str(value)});
-}
 // Under Wine no modifier reads as down, so every sweep sends all eight key-ups.
 Bytes Released(const std::string& reason, std::uint8_t keys) {
-  return Cat({Envelope(5), Str("buttons"), I64(0), Str("event"), Str("heldInputReleased"),
-              Str("keys"), I64(keys), Str("reason"), Str(reason), Str("sweep"), I64(8)});
+  return Event(5, {S("buttons"), I64(0), S("event"), S("heldInputReleased"), S("keys"), I64(keys),
+                   S("reason"), S(reason), S("sweep"), I64(8)});
 }
 
 class PluginEventTest : public PluginTest {
  protected:
-  void SetUp() override { StartHost(); }
-
-  void Stream(const char* method) {
-    ASSERT_EQ(host_->events().Call(method).bytes, (Bytes{0, 0})) << method;
+  void Stream(const char* method) { EXPECT_EQ(host_->events().Call(method).bytes, (Bytes{0, 0})); }
+  void Do(const char* method, const char* key, const EncodableValue& value) {
+    EXPECT_EQ(Call(method, Arg(key, value)).kind, Kind::Success);
   }
-  void Release(const char* reason) {
-    ASSERT_EQ(Call("releaseHeldInput", Arg("reason", EncodableValue(reason))).kind, Kind::Success);
-  }
-  void Frame(const std::string& frame) {
-    ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).kind, Kind::Success);
-  }
-  // Waits on the injection thread's work without running the platform thread's messages.
+  // Waits for the input thread's work without running the platform thread's messages.
   void ReleaseAndWait() { SendMessageW(TopLevel(), WM_ENDSESSION, TRUE, 0); }
-
-  // Runs the platform thread until `count` messages were sent, then takes them.
+  // Runs the platform thread until `count` messages were sent; takes them.
   std::vector<Bytes> Sent(std::size_t count) {
     std::vector<Bytes> sent;
     runner::PumpMessages(10'000, [&] {
-      while (auto message = host_->engine().TakeSent()) {
-        EXPECT_EQ(message->channel, ORVANE_NATIVE_EVENT_CHANNEL);
-        sent.push_back(message->bytes);
-      }
+      while (auto message = host_->engine().TakeSent()) sent.push_back(message->bytes);
       return sent.size() >= count;
     });
     return sent;
   }
 };
 
-// Only the current listener hears events, only those raised after it listened, in order; a
-// steady stream of frames that reach the desktop raises none.
-TEST_F(PluginEventTest, Events_ExactBytesInOrderOnlyToTheCurrentListener) {
+// Frames that simply reach the desktop raise nothing; a listener hears only what was raised after
+// it listened; a platform thread that runs no messages holds at most 64 events, and the teardown
+// delivers them, its own release last.
+TEST_F(PluginEventTest, Events_ExactBytesInOrderToTheCurrentListenerBoundedAndAtTeardown) {
+  StartHost();
   HoldKeyA();
   ReleaseAndWait();  // no listener: dropped
   Stream("listen");
   SetCursorPos(100, 100);
   for (const std::string& frame :
-       {win::test::move(0, 0), win::test::move(0.01, 0.01), win::test::keyDown(win::test::kUsageA),
-        win::test::keyUp(win::test::kUsageA), win::test::keyDown(win::test::kUsageLeftCtrl),
-        win::test::keyDown(kUsageLeftAlt), win::test::keyDown(kUsageDelete)}) {
-    Frame(frame);
+       {win::test::move(0, 0), win::test::move(0.01, 0.01), keyDown(win::test::kUsageA),
+        win::test::keyUp(win::test::kUsageA), keyDown(win::test::kUsageLeftCtrl),
+        keyDown(0xE2) /* left Alt */, keyDown(0x4C) /* Delete */}) {
+    Do("injectInput", "json", EncodableValue(frame));
   }
-  Release("heard");
-  // The display change is raised on this thread: only after the release's event is it ordered.
-  EXPECT_EQ(Sent(3), (std::vector<Bytes>{Named("injectionReach", "verdict", "reaching"),
-                                         Named("inputRefused", "refusal", "ctrl-alt-del"),
-                                         Released("heard", 2)}));
+  Do("releaseHeldInput", "reason", EncodableValue("heard"));
+  EXPECT_EQ(Sent(3), (std::vector<Bytes>{
+                         Event(2, {S("event"), S("injectionReach"), S("verdict"), S("reaching")}),
+                         Event(2, {S("event"), S("inputRefused"), S("refusal"), S("ctrl-alt-del")}),
+                         Released("heard", 2)}));
   SendMessageW(TopLevel(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-  EXPECT_EQ(Sent(1), std::vector<Bytes>{Cat({Envelope(1), Str("event"), Str("displaysChanged")})});
-  Stream("listen");  // replaced
-  Release("again");
-  EXPECT_EQ(Sent(1), std::vector<Bytes>{Released("again", 0)});
+  EXPECT_EQ(Sent(1), std::vector<Bytes>{Event(1, {S("event"), S("displaysChanged")})});
   Stream("cancel");
-  Release("cancelled");
+  Do("releaseHeldInput", "reason", EncodableValue("cancelled"));
   ReleaseAndWait();
   Stream("listen");
-  Release("later");
-  EXPECT_EQ(Sent(1), std::vector<Bytes>{Released("later", 0)});
-  EXPECT_FALSE(host_->engine().TakeSent());
-}
-
-// A platform thread that runs no messages holds at most the cap; the teardown delivers what is
-// pending, its own release last, while the listener is still there, and nothing after.
-TEST_F(PluginEventTest, Events_BoundedWhileThePlatformThreadIsAwayAndDeliveredAtTeardown) {
-  constexpr int kReleases = 66;  // with the teardown's own: three over the cap of 64
-  Stream("listen");
-  for (int i = 0; i < kReleases; ++i) Release("n");
+  Stream("listen");  // replaced
+  for (int i = 0; i < 66; ++i) Do("releaseHeldInput", "reason", EncodableValue("n"));
   ASSERT_TRUE(host_->DestroyRegistrar());
-  std::vector<Bytes> sent;
-  while (auto message = host_->engine().TakeSent()) sent.push_back(message->bytes);
+  const std::vector<Bytes> sent = Sent(65);
   ASSERT_EQ(sent.size(), 65u);
-  EXPECT_EQ(sent.front(),
-            Cat({Envelope(2), Str("count"), I64(3), Str("event"), Str("eventsDropped")}));
+  EXPECT_FALSE(host_->engine().TakeSent());
+  EXPECT_EQ(sent[0], Event(2, {S("count"), I64(3), S("event"), S("eventsDropped")}));
   EXPECT_EQ(sent[1], Released("n", 0));
   EXPECT_EQ(sent.back(), Released("destructor", 0));
 }

@@ -67,21 +67,14 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   void log(const std::string& line) {
     locked([&] { lines_.push_back(line); });
   }
-  // Events as "injectionReach reaching", "inputRefused caps-lock" or
-  // "heldInputReleased REASON KEYS BUTTONS SWEEP".
+  // Events as "KIND TEXT KEYS BUTTONS SWEEP", KIND being reach, released or refused.
   std::vector<std::string> events() const { return get(&FakeInput::events_); }
-  void event(const InjectorEvent& event) {
-    using Kind = InjectorEvent::Kind;
-    std::string text = event.kind == Kind::InjectionReach ? "injectionReach "
-                       : event.kind == Kind::InputRefused ? "inputRefused "
-                                                          : "heldInputReleased ";
-    text += event.text;
-    if (event.kind == Kind::HeldInputReleased) {
-      for (const std::uint32_t count : {event.keys, event.buttons, event.sweep}) {
-        text += ' ' + std::to_string(count);
-      }
-    }
-    locked([&] { events_.push_back(text); });
+  void event(const InjectorEvent& e) {
+    const char* const kinds[] = {"reach ", "released ", "refused "};
+    locked([&] {
+      events_.push_back(kinds[static_cast<int>(e.kind)] + e.text + ' ' + std::to_string(e.keys) +
+                        ' ' + std::to_string(e.buttons) + ' ' + std::to_string(e.sweep));
+    });
   }
 
  private:
