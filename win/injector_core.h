@@ -33,7 +33,8 @@ namespace orvane::win {
 // time-out, from the platform thread.
 using LogSink = std::function<void(const std::string&)>;
 
-// Seconds on a monotonic clock: the watchdog's only notion of time.
+// Seconds on a monotonic clock: the injector's only notion of time (the watchdog, and the
+// spacing of refusal events).
 using WatchdogClock = std::function<double()>;
 
 inline constexpr const char* kInjectionQueueLabel = "com.fendrel.orvane.input";
