@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "event_values.h"
 #include "flutter/event_channel.h"
 #include "flutter/event_stream_handler_functions.h"
 #include "flutter/method_channel.h"
@@ -52,8 +53,18 @@ void OrvaneNativePlugin::RegisterWithRegistrar(flutter::PluginRegistrarWindows* 
 OrvaneNativePlugin::OrvaneNativePlugin(flutter::PluginRegistrarWindows* registrar)
     : registrar_(registrar),
       windowProcDelegateId_(kNoDelegate),
+      // Platform thread only: from the dispatcher's window, which is gone before the plugin is,
+      // and from the destructor.
+      events_(std::make_shared<EventRelay>(dispatcher_,
+                                           [this](const flutter::EncodableValue& event) {
+                                             if (eventSink_) eventSink_->Success(event);
+                                           })),
       injector_(std::make_unique<orvane::win::InputInjector>(
-          [](const std::string& line) { Log(line); }, orvane::win::makePlatformInputSystem())) {
+          [](const std::string& line) { Log(line); },
+          [events = events_](const orvane::win::InjectorEvent& event) {
+            events->Post(InjectorEventValue(event));
+          },
+          orvane::win::makePlatformInputSystem())) {
   windowProcDelegateId_ = registrar_->RegisterTopLevelWindowProcDelegate(
       [this](HWND, UINT message, WPARAM wParam, LPARAM) {
         return HandleTopLevelWindowMessage(message, wParam);
@@ -74,6 +85,9 @@ OrvaneNativePlugin::~OrvaneNativePlugin() {
   // Spelled out although member destruction would run in the same order: the injector's
   // release must happen before anything else goes.
   injector_.reset();
+  // Delivered here or never: the dispatcher drops its tasks unrun.
+  events_->DeliverPending();
+  events_->Close();
   eventSink_.reset();
 }
 
@@ -84,16 +98,21 @@ std::optional<LRESULT> OrvaneNativePlugin::HandleTopLevelWindowMessage(UINT mess
   if (appTerminating && injector_) {
     injector_->releaseAllAndWait(kAppTerminatingReason, kAppTerminatingReleaseLimitMs);
   }
+  // Posted, not sent at once, so it keeps its place among the events raised elsewhere.
+  if (message == WM_DISPLAYCHANGE) events_->Post(DisplaysChangedValue());
   return std::nullopt;
 }
 
 std::unique_ptr<OrvaneNativePlugin::StreamError> OrvaneNativePlugin::OnListen(
     std::unique_ptr<flutter::EventSink<flutter::EncodableValue>>&& events) {
+  events_->Discard();
   eventSink_ = std::move(events);
   return nullptr;
 }
 
 std::unique_ptr<OrvaneNativePlugin::StreamError> OrvaneNativePlugin::OnCancel() {
+  // The Dart side stopped listening when it sent the cancel: what is pending has nobody to go to.
+  events_->Discard();
   eventSink_.reset();
   return nullptr;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "event_relay.h"
 #include "flutter/encodable_value.h"
 #include "flutter/event_sink.h"
 #include "flutter/event_stream_handler.h"
@@ -29,8 +30,12 @@ namespace orvane_native {
 //   most 250 ms) and in the destructor (at most about 2000 ms).
 // - Ownership: the registrar owns the plugin (AddPlugin) and destroys it when the engine destroys
 //   the registrar; the plugin does not own the registrar, which outlives it.
+// - Events: posted from any thread to the relay, delivered on the platform thread to the sink of
+//   the current listener, or dropped there when there is none; a new listener hears only events
+//   posted after it listened.
 // - Destruction order: the delegate is unregistered, then the injector (releasing held input and
-//   stopping its thread), the event sink and the dispatcher are destroyed.
+//   stopping its thread); the events still pending (that release's among them) go to a listener
+//   still there, the relay closes, and the event sink and the dispatcher are destroyed.
 class OrvaneNativePlugin : public flutter::Plugin {
  public:
   static constexpr std::int32_t kNoDelegate = -1;
@@ -82,6 +87,8 @@ class OrvaneNativePlugin : public flutter::Plugin {
   std::int32_t windowProcDelegateId_;
   PlatformThreadDispatcher dispatcher_;
   std::unique_ptr<flutter::EventSink<flutter::EncodableValue>> eventSink_;
+  // Shared with the injector's event sink, which a detached injection thread may still call.
+  const std::shared_ptr<EventRelay> events_;
   std::unique_ptr<orvane::win::InputInjector> injector_;
 };
 

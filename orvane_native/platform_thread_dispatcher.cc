@@ -75,6 +75,11 @@ bool PlatformThreadDispatcher::Post(Task task) {
   return true;
 }
 
+void PlatformThreadDispatcher::Wake() {
+  const std::lock_guard<std::mutex> guard(lock_);
+  if (window_ != nullptr) PostMessageW(window_, kWakeMessage, 0, 0);
+}
+
 HWND PlatformThreadDispatcher::window() const {
   const std::lock_guard<std::mutex> guard(lock_);
   return window_;

@@ -45,6 +45,9 @@ class PlatformThreadDispatcher {
   // Queues the task to run on the platform thread and wakes the window. False (task destroyed
   // unrun) when the task is empty, there is no window, or destruction has begun.
   bool Post(Task task);
+  // Wakes the window without queuing: a task whose own wake was lost runs now. Any thread; does
+  // nothing without a window. For posters that queue one task for many pieces of work.
+  void Wake();
 
   // The message-only window; null when creation failed or destruction has begun.
   HWND window() const;

@@ -1,4 +1,5 @@
-// Tests of the platform-thread dispatcher: thread, ordering, lost wakes and teardown.
+// Tests of the platform-thread dispatcher (thread, ordering, lost wakes and teardown) and of the
+// event relay that posts to it.
 #include "platform_thread_dispatcher.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "event_relay.h"
 
 namespace orvane_native {
 namespace {
@@ -94,6 +97,30 @@ TEST(PlatformThreadDispatcherTest, Destruction_DropsQueuedTasksAndPostsItCauses)
   Pump(window);
   EXPECT_EQ(ran, 0);
   EXPECT_FALSE(IsWindow(window));
+}
+
+// The relay queues one drain task at a time: a later post's wake must run it if its own was lost.
+TEST(EventRelayTest, Post_OneDrainTaskSurvivesALostWakeAndCloseDropsEverything) {
+  PlatformThreadDispatcher dispatcher;
+  std::string got;
+  const auto relay = std::make_shared<EventRelay>(
+      dispatcher,
+      [&](const flutter::EncodableValue& event) { got += std::get<std::string>(event); });
+  MSG message{};
+  const auto post = [&](const char* event) { relay->Post(flutter::EncodableValue(event)); };
+  const auto takeWake = [&] {
+    return PeekMessageW(&message, dispatcher.window(), 0, 0, PM_REMOVE);
+  };
+  post("a");
+  ASSERT_TRUE(takeWake());  // taken undispatched, as a modal loop may
+  post("b");
+  ASSERT_TRUE(takeWake());
+  DispatchMessageW(&message);
+  post("c");
+  relay->Close();
+  post("d");
+  while (takeWake()) DispatchMessageW(&message);
+  EXPECT_EQ(got, "ab");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "runner/message_loop.h"
 #include "runner/method_call_client.h"
 
@@ -91,6 +93,15 @@ std::vector<ObservedEvent> HostPlatform::TakeObserved() {
     if (event.injected) injected.push_back(event);
   }
   return injected;
+}
+
+std::vector<std::vector<uint8_t>> HostPlatform::TakeEvents() {
+  std::vector<std::vector<uint8_t>> events;
+  // The plugin sends on no other channel; anything else is not part of the session.
+  while (auto sent = host_->engine().TakeSent()) {
+    if (sent->channel == ORVANE_NATIVE_EVENT_CHANNEL) events.push_back(std::move(sent->bytes));
+  }
+  return events;
 }
 
 void HostPlatform::DestroyRegistrar() { host_->DestroyRegistrar(); }

@@ -35,6 +35,7 @@ class HostPlatform : public SessionPlatform {
   void SendWindowMessage(WindowMessage message) override;
   bool Running() const override;
   std::vector<ObservedEvent> TakeObserved() override;
+  std::vector<std::vector<uint8_t>> TakeEvents() override;
   void DestroyRegistrar() override;
 
  private:

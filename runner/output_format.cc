@@ -39,6 +39,14 @@ std::string RawReplyLine(const MethodReply& reply) {
   return ToLine(Json{{"reply_hex", Hex(reply.bytes)}});
 }
 
+std::string EventLine(const std::vector<uint8_t>& bytes) {
+  const MethodReply decoded = DecodeMethodReply(bytes);
+  if (decoded.kind == MethodReply::Kind::Success) {
+    return ToLine(Json{{"event", ValueToJson(decoded.value)}});
+  }
+  return ToLine(Json{{"event_hex", Hex(bytes)}});
+}
+
 std::string BadRequestLine(std::string_view reason) {
   return ToLine(Json{{"reply", "bad-request"}, {"reason", std::string(reason)}});
 }

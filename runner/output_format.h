@@ -1,10 +1,11 @@
 // The lines orvane-host prints on standard output: replies, refusals of request lines, trace
-// lines of observed input. Each is one line of JSON without the line feed.
+// lines of observed input, the plugin's events. Each is one line of JSON without the line feed.
 #ifndef RUNNER_OUTPUT_FORMAT_H_
 #define RUNNER_OUTPUT_FORMAT_H_
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runner/input_observer.h"
 #include "runner/method_call_client.h"
@@ -18,6 +19,10 @@ std::string ReplyLine(const MethodReply& reply);
 
 // {"reply_hex": H} with the bytes that came back for a raw request, or {"reply": "no-reply"}.
 std::string RawReplyLine(const MethodReply& reply);
+
+// {"event": V} for an event the plugin sent (a success envelope), {"event_hex": H} for any other
+// bytes on the event channel.
+std::string EventLine(const std::vector<uint8_t>& bytes);
 
 // {"reply": "bad-request", "reason": R}
 std::string BadRequestLine(std::string_view reason);

@@ -78,14 +78,17 @@ class Driver {
  private:
   void Print(const std::string& line) { out_ << line << '\n' << std::flush; }
 
-  // Returns whether any event came.
+  // Prints the trace, then the plugin's events, which it raises after the input they concern.
+  // Returns whether anything came.
   bool DrainTrace() {
-    const std::vector<ObservedEvent> events = platform_.TakeObserved();
-    for (const ObservedEvent& event : events) {
+    const std::vector<ObservedEvent> observed = platform_.TakeObserved();
+    for (const ObservedEvent& event : observed) {
       summary_.Observe(event);
       if (options_.trace) Print(TraceLine(event));
     }
-    return !events.empty();
+    const std::vector<std::vector<uint8_t>> events = platform_.TakeEvents();
+    for (const std::vector<uint8_t>& event : events) Print(EventLine(event));
+    return !observed.empty() || !events.empty();
   }
 
   void Sleep(std::uint32_t ms) {

@@ -1,5 +1,6 @@
 // The session driver: plays the Dart side from request lines, prints one reply line per request,
-// the trace of observed input, and at the end of a replay a summary line.
+// the trace of observed input, the events the plugin sends while listened to, and at the end of a
+// replay a summary line.
 #ifndef RUNNER_SESSION_H_
 #define RUNNER_SESSION_H_
 
@@ -37,6 +38,9 @@ class SessionPlatform {
 
   // Injected input the hooks observed since the last call, oldest first.
   virtual std::vector<ObservedEvent> TakeObserved() = 0;
+
+  // The messages the plugin sent on its event channel since the last call, oldest first.
+  virtual std::vector<std::vector<uint8_t>> TakeEvents() = 0;
 
   // Destroys the plugin's registrar as an engine does at exit, running the plugin's teardown.
   virtual void DestroyRegistrar() = 0;

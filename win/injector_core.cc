@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <limits>
 #include <utility>
 
 namespace orvane::win {
@@ -13,15 +14,23 @@ namespace {
 
 std::string decimal(std::uint64_t value) { return std::to_string(value); }
 
+const char* verdictText(ProbeVerdict verdict) {
+  return verdict == ProbeVerdict::Reaching ? "reaching" : "discarded";
+}
+
 }  // namespace
 
 InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                           double watchdogLimitSeconds, WatchdogClock clock)
+                           double watchdogLimitSeconds, WatchdogClock clock,
+                           InjectorEventSink eventSink)
     : logSink_(std::move(logSink)),
       clock_(std::move(clock)),
+      eventSink_(std::move(eventSink)),
       watchdog_(watchdogLimitSeconds),
       inputSystem_(std::move(inputSystem)),
-      queue_(kInjectionQueueLabel) {}
+      queue_(kInjectionQueueLabel) {
+  lastRefusalEvent_.fill(-std::numeric_limits<double>::infinity());
+}
 
 InjectorCore::~InjectorCore() {
   if (held_.anyHeld()) {
@@ -32,6 +41,12 @@ InjectorCore::~InjectorCore() {
 void InjectorCore::log(const std::string& line) const {
   if (logSink_) {
     logSink_(line);
+  }
+}
+
+void InjectorCore::emit(const InjectorEvent& event) const {
+  if (eventSink_) {
+    eventSink_(event);
   }
 }
 
@@ -122,11 +137,28 @@ void InjectorCore::reportTranslation(const InjectBatch& batch) {
     warned_.rejects.set(index);
     log(std::string("input: ") + injectRejectName(batch.reject));
   }
+  if (batch.reject != InjectReject::None) {
+    reportRefusal(batch.reject);
+  }
   if (batch.clamped && !warned_.clampedPointer) {
     warned_.clampedPointer = true;
     log("input: a pointer position fell outside the virtual screen and was clamped — the "
         "captured geometry is stale");
   }
+}
+
+void InjectorCore::reportRefusal(InjectReject reject) {
+  const auto index = static_cast<std::size_t>(reject);
+  if (!eventSink_ || index >= kInjectRejectCount) {
+    return;
+  }
+  // Unlike the log line, the event recurs: the user may try the chord again much later.
+  const double now = clock_();
+  if (now - lastRefusalEvent_[index] < kRefusalEventIntervalSeconds) {
+    return;
+  }
+  lastRefusalEvent_[index] = now;
+  emit({InjectorEvent::Kind::InputRefused, injectRejectName(reject)});
 }
 
 void InjectorCore::sendProbed(const std::vector<InjectEvent>& events,
@@ -137,6 +169,7 @@ void InjectorCore::sendProbed(const std::vector<InjectEvent>& events,
   if (const char* line =
           probe_.observe(*inputSystem_, events.front(), geometry, sent, before, beforeRead)) {
     log(line);
+    emit({InjectorEvent::Kind::InjectionReach, verdictText(probe_.lastVerdict())});
   }
 }
 
@@ -159,13 +192,21 @@ void InjectorCore::releaseHeld(std::string_view reason) {
         " event(s)");
     sendEvents(events);
   }
-  sweepModifiers();
+  const std::size_t sweep = sweepModifiers();
   cancelWatchdogTask();
   watchdog_.reset();
   probe_.rearm();
+  if (!events.empty() || sweep != 0) {
+    InjectorEvent released{InjectorEvent::Kind::HeldInputReleased, std::string(reason)};
+    for (const InjectEvent& event : events) {
+      ++(event.kind == InjectEventKind::Keyboard ? released.keys : released.buttons);
+    }
+    released.sweep = static_cast<std::uint32_t>(sweep);
+    emit(released);
+  }
 }
 
-void InjectorCore::sweepModifiers() {
+std::size_t InjectorCore::sweepModifiers() {
   std::array<std::int16_t, kSweepKeyCount> states{};
   for (std::size_t i = 0; i < kSweepKeyCount; ++i) {
     states[i] = inputSystem_->getAsyncKeyState(kSweepVirtualKeys[i]);
@@ -175,6 +216,7 @@ void InjectorCore::sweepModifiers() {
     log("input: modifier sweep releasing " + decimal(events.size()) + " key(s)");
     sendEvents(events);
   }
+  return events.size();
 }
 
 bool InjectorCore::sendEvents(const std::vector<InjectEvent>& events) {

@@ -8,6 +8,7 @@
 #ifndef ORVANE_WIN_INJECTOR_CORE_H_
 #define ORVANE_WIN_INJECTOR_CORE_H_
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,7 @@
 #include "win/inject_event.h"
 #include "win/inject_reject.h"
 #include "win/injection_reach_probe.h"
+#include "win/injector_event.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
 #include "win/pointer_geometry.h"
@@ -35,7 +37,8 @@ namespace orvane::win {
 // time-out, from the platform thread.
 using LogSink = std::function<void(const std::string&)>;
 
-// Seconds on a monotonic clock: the watchdog's only notion of time.
+// Seconds on a monotonic clock: the injector's only notion of time (the watchdog, and the
+// spacing of refusal events).
 using WatchdogClock = std::function<double()>;
 
 inline constexpr const char* kInjectionQueueLabel = "com.fendrel.orvane.input";
@@ -53,9 +56,11 @@ struct WarnedOnce {
 
 class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
  public:
-  // inputSystem must not be null. Starts the injection thread.
+  // inputSystem must not be null. Starts the injection thread. Without an event sink nothing but
+  // the log hears of the input's fate.
   InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-               double watchdogLimitSeconds, WatchdogClock clock = steadySeconds);
+               double watchdogLimitSeconds, WatchdogClock clock = steadySeconds,
+               InjectorEventSink eventSink = {});
 
   // Releases whatever is still held. Normally the destructor release has emptied the record;
   // when that release timed out behind a stuck SendInput and the shutdown discarded it, this runs
@@ -89,14 +94,18 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   PointerGeometry geometryFor(const WireMessage& message) const;
   ButtonLayout buttonLayoutFor(const WireMessage& message) const;
   void warnIfPrimaryOnSeveralMonitors();
-  void sweepModifiers();
+  // Returns how many key-ups it sent.
+  std::size_t sweepModifiers();
   bool sendEvents(const std::vector<InjectEvent>& events);
   void sendProbed(const std::vector<InjectEvent>& events, const PointerGeometry& geometry);
   void cancelWatchdogTask();
   void reportTranslation(const InjectBatch& batch);
+  void reportRefusal(InjectReject reject);
+  void emit(const InjectorEvent& event) const;
 
   const LogSink logSink_;
   const WatchdogClock clock_;
+  const InjectorEventSink eventSink_;
   HeldInput held_;
   HeldInputWatchdog watchdog_;
   InjectionReachProbe probe_;
@@ -107,6 +116,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   // Owns the reusable platform record array (the injector's event scratch).
   const std::unique_ptr<InputSystem> inputSystem_;
   WarnedOnce warned_;
+  // Clock time of each refusal kind's last event; -infinity until its first.
+  std::array<double, kInjectRejectCount> lastRefusalEvent_;
   // Last, so it is destroyed first: its shutdown discards the tasks that refer to this state.
   host::SerialQueue queue_;
 };

@@ -7,9 +7,15 @@ namespace orvane::win {
 
 InputInjector::InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
                              double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
+    : InputInjector(std::move(logSink), InjectorEventSink(), std::move(inputSystem),
+                    watchdogLimitSecondsForTesting, std::move(clockForTesting)) {}
+
+InputInjector::InputInjector(LogSink logSink, InjectorEventSink eventSink,
+                             std::unique_ptr<InputSystem> inputSystem,
+                             double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
     : core_(std::make_shared<InjectorCore>(std::move(logSink), std::move(inputSystem),
                                            watchdogLimitSecondsForTesting,
-                                           std::move(clockForTesting))) {}
+                                           std::move(clockForTesting), std::move(eventSink))) {}
 
 InputInjector::~InputInjector() {
   core_->queue().PostAndWait([core = core_] { core->releaseHeld("destructor"); },

@@ -9,6 +9,8 @@
 // - Nothing about a frame's fate is returned: problems become at most one log line each, through
 //   the log sink, which is called from the injection thread and, at teardown and on a release
 //   time-out, from the calling thread.
+//   The event sink, when given, hears of reach verdict changes, releases and refusals (at most
+//   one per refusal kind per second), on the injection thread only.
 // - Start state: mode Control with the link down, so only releases reach the desktop until
 //   setPeerConnected(true).
 // - Ownership: the injector owns its input system and its queue. State is shared with the tasks
@@ -27,6 +29,7 @@
 
 #include "win/held_input_watchdog.h"
 #include "win/injector_core.h"
+#include "win/injector_event.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
 #include "win/pointer_geometry.h"
@@ -41,6 +44,11 @@ class InputInjector {
   // inputSystem must not be null. Production uses the default watchdog limit and clock; tests
   // pass their own so that they can move time instead of sleeping.
   InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
+                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
+                WatchdogClock clockForTesting = steadySeconds);
+  // The same, also telling eventSink (injector_event.h) about verdicts, releases and refusals.
+  InputInjector(LogSink logSink, InjectorEventSink eventSink,
+                std::unique_ptr<InputSystem> inputSystem,
                 double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
                 WatchdogClock clockForTesting = steadySeconds);
   ~InputInjector();

@@ -194,6 +194,34 @@ TEST_F(InputInjectorTest, Probe_ReportsChangesAndRearmsOnRelease) {
   EXPECT_EQ(lines(), (Lines{kProbeReachingLine, kProbeDiscardedLine}));
 }
 
+// Events come for verdict changes, releases that sent something, and refusals at most once per
+// kind per second of the injector's clock; never for a frame that simply reaches the desktop.
+TEST_F(InputInjectorTest, Events_VerdictChangesReleasesAndRefusalsOncePerSecondPerKind) {
+  input_->setCursor({10, 10}, true, true);
+  for (const std::string& frame : {move(0.5, 0.5), move(0.6, 0.6), keyDown(kUsageCapsLock),
+                                   keyDown(kUsageCapsLock), keyUp(kUsageB)}) {
+    injector_->injectInput(frame);
+  }
+  for (const double at : {0.999, 1.0}) {
+    flush();
+    now_->store(at);
+    injector_->injectInput(keyDown(kUsageCapsLock));
+  }
+  injector_->releaseHeldInput("unspecified");  // nothing held, nothing swept: no event
+  flush();
+  input_->setCursor({10, 10}, true);
+  for (const std::string& frame : {move(0.9, 0.9), keyDown(kUsageA), buttonDown(2)}) {
+    injector_->injectInput(frame);
+  }
+  flush();
+  input_->setKeyState(0xA0, 0);
+  injector_->setInputMode(InputMode::View);
+  flush();
+  EXPECT_EQ(input_->events(),
+            (Lines{"reach reaching 0 0 0", "refused caps-lock 0 0 0", "refused key-not-held 0 0 0",
+                   "refused caps-lock 0 0 0", "reach discarded 0 0 0", "released viewMode 1 1 1"}));
+}
+
 // Queued frames are handled before the destructor's release; a worker stuck in SendInput past
 // both limits is left behind and releases once it returns.
 TEST_F(InputInjectorTest, Destruction_ReleasesEvenAfterAStuckSendInput) {

@@ -11,7 +11,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 namespace orvane::runner::testing {
@@ -49,39 +49,35 @@ HostRun RunHost(const std::string& args, const std::string& input) {
   return run;
 }
 
-std::string ReadSession(const std::string& name) {
-  return Slurp(std::string(ORVANE_RUNNER_SESSIONS) + "/" + name);
-}
-
-std::string ReadExample(const std::string& name) {
-  return Slurp(std::string(ORVANE_EXAMPLES) + "/" + name);
-}
-
-// Injection runs on the plugin's own thread, so where a trace line falls between replies varies.
-// Fixed are the order of the other lines, the order of the trace lines, and which trace lines
-// come after the teardown marker: trace lines are set apart, each marked with its phase.
-using Transcript = std::pair<std::vector<std::string>, std::vector<std::string>>;
+// Injection runs on the plugin's own thread, so where a trace or event line falls between replies
+// varies. Fixed are the order of the other lines, the order of the trace lines and of the event
+// lines, and which of them come after the teardown marker: trace and event lines are set apart,
+// each marked with its phase.
+using Lines = std::vector<std::string>;
+using Transcript = std::tuple<Lines, Lines, Lines>;
 Transcript Split(const std::string& out) {
   Transcript transcript;
   std::string phase = "session: ";
   std::istringstream in(out);
   for (std::string line; std::getline(in, line);) {
     if (line.rfind("{\"injected\"", 0) == 0) {
-      transcript.second.push_back(phase + line);
+      std::get<1>(transcript).push_back(phase + line);
+    } else if (line.rfind("{\"event\"", 0) == 0) {
+      std::get<2>(transcript).push_back(phase + line);
     } else {
       if (line == R"({"session": "teardown"})") phase = "teardown: ";
-      transcript.first.push_back(line);
+      std::get<0>(transcript).push_back(line);
     }
   }
   return transcript;
 }
 
 struct SessionCase {
-  const char* name;  // sessions/NAME.jsonl is replayed, sessions/NAME.out is the expected output
+  const char* name;  // FOLDER/NAME.jsonl is replayed, FOLDER/NAME.out is the expected output
   const char* options;
   std::vector<const char*> logLines;  // each must appear on standard error, as a whole line
                                       // when it ends in a line feed
-  const char* example = nullptr;      // replays examples/EXAMPLE instead of sessions/NAME.jsonl
+  const char* folder = ORVANE_RUNNER_SESSIONS;
 };
 
 // Names the case in the test's name, which otherwise shows the case's bytes.
@@ -91,13 +87,12 @@ class RecordedSession : public ::testing::TestWithParam<SessionCase> {};
 
 TEST_P(RecordedSession, RepliesAndTraceMatchExactly) {
   const SessionCase& session = GetParam();
+  const std::string files = std::string(session.folder) + "/" + session.name;
   const HostRun run =
-      RunHost(std::string(session.options) + " --trace replay -",
-              session.example != nullptr ? ReadExample(session.example)
-                                         : ReadSession(std::string(session.name) + ".jsonl"));
+      RunHost(std::string(session.options) + " --trace replay -", Slurp(files + ".jsonl"));
   EXPECT_EQ(run.exitCode, 0) << run.err;
 
-  EXPECT_EQ(Split(run.out), Split(ReadSession(std::string(session.name) + ".out")));
+  EXPECT_EQ(Split(run.out), Split(Slurp(files + ".out")));
   for (const char* line : session.logLines) EXPECT_THAT(run.err, HasSubstr(line));
 }
 
@@ -122,7 +117,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "",
                     {"[orvane_native] input: injection is reaching the desktop\n[orvane_native] "
                      "input: more than one monitor"},
-                    "displays-session.jsonl"}),
+                    ORVANE_RUNNER_EXAMPLES},
+        // The example of the events a listener gets: a refusal and a watchdog release.
+        SessionCase{"events",
+                    "",
+                    {"[orvane_native] input: releasing held input (watchdog): 3 event(s)\n"},
+                    ORVANE_RUNNER_EXAMPLES}),
     [](const ::testing::TestParamInfo<SessionCase>& p) { return std::string(p.param.name); });
 
 TEST(HostCommandLine, RefusalsSayWhy) {

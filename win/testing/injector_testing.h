@@ -68,6 +68,15 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   void log(const std::string& line) {
     locked([&] { lines_.push_back(line); });
   }
+  // Events as "KIND TEXT KEYS BUTTONS SWEEP", KIND being reach, released or refused.
+  std::vector<std::string> events() const { return get(&FakeInput::events_); }
+  void event(const InjectorEvent& e) {
+    const char* const kinds[] = {"reach ", "released ", "refused "};
+    locked([&] {
+      events_.push_back(kinds[static_cast<int>(e.kind)] + e.text + ' ' + std::to_string(e.keys) +
+                        ' ' + std::to_string(e.buttons) + ' ' + std::to_string(e.sweep));
+    });
+  }
 
  private:
   struct System : InputSystem {
@@ -169,6 +178,7 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   std::uint32_t downButtons_ = 0;
   std::vector<std::uint32_t> strays_;
   std::vector<std::string> lines_;
+  std::vector<std::string> events_;
 };
 
 namespace test {
@@ -184,7 +194,8 @@ class InjectorTest : public ::testing::Test {
     input_ = std::make_shared<FakeInput>();
     now_->store(0.0);
     injector_ = std::make_unique<InputInjector>(
-        [input = input_](const std::string& line) { input->log(line); }, input_->makeSystem(),
+        [input = input_](const std::string& line) { input->log(line); },
+        [input = input_](const InjectorEvent& event) { input->event(event); }, input_->makeSystem(),
         kWatchdogLimitSeconds, [now = now_] { return now->load(); });
     injector_->setPeerConnected(connected);
   }

@@ -1,0 +1,91 @@
+// The event channel end to end: what the real plugin DLL sends on "orvane_native/events", byte
+// for byte, to whom, and what a platform thread that runs no messages and the teardown do to it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runner/message_loop.h"
+#include "tests/plugin/plugin_fixture.h"
+
+namespace orvane::plugin_test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using win::test::keyDown;
+
+// An event as the standard codec writes it: a success envelope around a map with string keys.
+Bytes Event(std::uint8_t entries, std::initializer_list<Bytes> parts) {
+  Bytes all{0x00, 0x0D, entries};
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+Bytes S(const std::string& text) {
+  Bytes bytes{0x07, static_cast<std::uint8_t>(text.size())};
+  bytes.insert(bytes.end(), text.begin(), text.end());
+  return bytes;
+}
+Bytes I64(std::uint8_t value) { return {0x04, value, 0, 0, 0, 0, 0, 0, 0}; }
+// Under Wine no modifier reads as down, so every sweep sends all eight key-ups.
+Bytes Released(const std::string& reason, std::uint8_t keys) {
+  return Event(5, {S("buttons"), I64(0), S("event"), S("heldInputReleased"), S("keys"), I64(keys),
+                   S("reason"), S(reason), S("sweep"), I64(8)});
+}
+
+class PluginEventTest : public PluginTest {
+ protected:
+  void Stream(const char* method) { EXPECT_EQ(host_->events().Call(method).bytes, (Bytes{0, 0})); }
+  void Do(const char* method, const char* key, const EncodableValue& value) {
+    EXPECT_EQ(Call(method, Arg(key, value)).kind, Kind::Success);
+  }
+  // Waits for the input thread's work without running the platform thread's messages.
+  void ReleaseAndWait() { SendMessageW(TopLevel(), WM_ENDSESSION, TRUE, 0); }
+  // Runs the platform thread until `count` messages were sent; takes them.
+  std::vector<Bytes> Sent(std::size_t count) {
+    std::vector<Bytes> sent;
+    runner::PumpMessages(10'000, [&] {
+      while (auto message = host_->engine().TakeSent()) sent.push_back(message->bytes);
+      return sent.size() >= count;
+    });
+    return sent;
+  }
+};
+
+// Frames that simply reach the desktop raise nothing; a listener hears only what was raised after
+// it listened; a platform thread that runs no messages holds at most 64 events, and the teardown
+// delivers them, its own release last.
+TEST_F(PluginEventTest, Events_ExactBytesInOrderToTheCurrentListenerBoundedAndAtTeardown) {
+  StartHost();
+  HoldKeyA();
+  ReleaseAndWait();  // no listener: dropped
+  Stream("listen");
+  SetCursorPos(100, 100);
+  for (const std::string& frame :
+       {win::test::move(0, 0), win::test::move(0.01, 0.01), keyDown(win::test::kUsageA),
+        win::test::keyUp(win::test::kUsageA), keyDown(win::test::kUsageLeftCtrl),
+        keyDown(0xE2) /* left Alt */, keyDown(0x4C) /* Delete */}) {
+    Do("injectInput", "json", EncodableValue(frame));
+  }
+  Do("releaseHeldInput", "reason", EncodableValue("heard"));
+  EXPECT_EQ(Sent(3), (std::vector<Bytes>{
+                         Event(2, {S("event"), S("injectionReach"), S("verdict"), S("reaching")}),
+                         Event(2, {S("event"), S("inputRefused"), S("refusal"), S("ctrl-alt-del")}),
+                         Released("heard", 2)}));
+  SendMessageW(TopLevel(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  EXPECT_EQ(Sent(1), std::vector<Bytes>{Event(1, {S("event"), S("displaysChanged")})});
+  Stream("cancel");
+  Do("releaseHeldInput", "reason", EncodableValue("cancelled"));
+  ReleaseAndWait();
+  Stream("listen");
+  Stream("listen");  // replaced
+  for (int i = 0; i < 66; ++i) Do("releaseHeldInput", "reason", EncodableValue("n"));
+  ASSERT_TRUE(host_->DestroyRegistrar());
+  const std::vector<Bytes> sent = Sent(65);
+  ASSERT_EQ(sent.size(), 65u);
+  EXPECT_FALSE(host_->engine().TakeSent());
+  EXPECT_EQ(sent[0], Event(2, {S("count"), I64(3), S("event"), S("eventsDropped")}));
+  EXPECT_EQ(sent[1], Released("n", 0));
+  EXPECT_EQ(sent.back(), Released("destructor", 0));
+}
+
+}  // namespace
+}  // namespace orvane::plugin_test

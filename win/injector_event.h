@@ -1,0 +1,37 @@
+// What the injector tells its owner about the fate of the controller's input, beside the log: the
+// reach probe's verdict changes, releases of held input and refused input.
+//
+// Contract: the injector calls its InjectorEventSink on the injection thread (and, for a release
+// left to a detached worker at teardown, on that worker), never on a steady frame that reaches the
+// desktop, and at most once per refusal kind per kRefusalEventIntervalSeconds. The sink must not
+// block: it only hands the event on.
+#ifndef ORVANE_WIN_INJECTOR_EVENT_H_
+#define ORVANE_WIN_INJECTOR_EVENT_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace orvane::win {
+
+struct InjectorEvent {
+  enum class Kind { InjectionReach, HeldInputReleased, InputRefused };
+
+  Kind kind = Kind::InjectionReach;
+  // InjectionReach: "reaching" or "discarded"; HeldInputReleased: the release's reason;
+  // InputRefused: the refusal's kebab-case name.
+  std::string text;
+  // HeldInputReleased: key-ups and button-ups sent from the record, and key-ups of the sweep.
+  std::uint32_t keys = 0;
+  std::uint32_t buttons = 0;
+  std::uint32_t sweep = 0;
+};
+
+using InjectorEventSink = std::function<void(const InjectorEvent&)>;
+
+// A controller repeating a refused chord at frame rate gets one event per this many seconds.
+inline constexpr double kRefusalEventIntervalSeconds = 1.0;
+
+}  // namespace orvane::win
+
+#endif  // ORVANE_WIN_INJECTOR_EVENT_H_
