@@ -21,8 +21,8 @@ constexpr std::uint32_t kSettleLimitMs = 3000;
 constexpr std::uint32_t kSliceMs = 20;
 // Window messages are served after every request, but during a run of input frames at most this
 // often: under Wine each look at the message queue is a round trip to the Wine server, which cost
-// more than everything else the runner does for a frame (measured: it capped replay at about
-// 3,500 requests a second).
+// more than everything else the runner does for a frame (measured: frames the plugin dropped went
+// from about 5,900 to 13,000 a second without it).
 constexpr std::chrono::milliseconds kFramePumpInterval{5};
 
 class Driver {
