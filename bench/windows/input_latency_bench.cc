@@ -102,7 +102,8 @@ class Bench {
       for (std::size_t i = 0; i < block; ++i) PluginSample();
       for (std::size_t i = 0; i < block; ++i) PermissionsSample();
       FloorBlock(block);
-      HandoffBlock(block);
+      HandoffBlock(stdWorker_, stdHandoff_, block);
+      HandoffBlock(win32Worker_, win32Handoff_, block);
       runner::PumpMessages(0);
     }
     ReportLatency();
@@ -161,21 +162,28 @@ class Bench {
     if (lost) Fail("a SendInput event never reached the hook");
   }
 
+  // The hand-off alone (post to task start) and the floor's event sent after it.
+  struct Handoff {
+    std::vector<double> start;
+    std::vector<double> arrival;
+  };
+
   // The floor's events again, each sent by a worker thread after a hand-off from this one: the
   // hand-off's share of the plugin's latency.
-  void HandoffBlock(std::size_t count) {
+  template <typename Worker>
+  void HandoffBlock(Worker& worker, Handoff& handoff, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t seen = stamps_.Count();
       std::int64_t started = 0;
-      const INPUT* move = &floorMoves_[next_++ % 2];
+      INPUT* move = &floorMoves_[next_++ % 2];
       const std::int64_t posted = Ticks();
-      worker_.Post([&started, move] {
+      worker.Post([&started, move] {
         started = Ticks();
-        SendInput(1, const_cast<INPUT*>(move), sizeof(INPUT));
+        SendInput(1, move, sizeof(INPUT));
       });
       if (!stamps_.WaitForCount(seen + 1, kEventLimitMs)) Fail("a hand-off's event never arrived");
-      handoff_.push_back(TicksToMicros(started - posted));
-      handoffFloor_.push_back(TicksToMicros(stamps_.At(seen) - posted));
+      handoff.start.push_back(TicksToMicros(started - posted));
+      handoff.arrival.push_back(TicksToMicros(stamps_.At(seen) - posted));
     }
   }
 
@@ -187,8 +195,10 @@ class Bench {
       GetSystemMetrics(SM_CMONITORS);
       metrics.push_back(TicksToMicros(Ticks() - before));
     }
-    Say(SummaryLine("breakdown_handoff", Summarize(handoff_)));
-    Say(SummaryLine("breakdown_floor_after_handoff", Summarize(handoffFloor_)));
+    Say(SummaryLine("breakdown_handoff_std", Summarize(stdHandoff_.start)));
+    Say(SummaryLine("breakdown_floor_after_handoff_std", Summarize(stdHandoff_.arrival)));
+    Say(SummaryLine("breakdown_handoff_win32", Summarize(win32Handoff_.start)));
+    Say(SummaryLine("breakdown_floor_after_handoff_win32", Summarize(win32Handoff_.arrival)));
     Say(SummaryLine("breakdown_GetSystemMetrics", Summarize(metrics)));
   }
 
@@ -277,9 +287,10 @@ class Bench {
   std::vector<double> floor_;
   std::vector<double> platformInject_;
   std::vector<double> platformPermissions_;
-  std::vector<double> handoff_;
-  std::vector<double> handoffFloor_;
-  HandoffWorker worker_;
+  Handoff stdHandoff_;
+  Handoff win32Handoff_;
+  HandoffWorker<StdSync> stdWorker_;
+  HandoffWorker<Win32Sync> win32Worker_;
 };
 
 std::size_t Argument(int argc, char** argv, int index, std::size_t fallback) {
