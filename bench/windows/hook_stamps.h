@@ -24,6 +24,9 @@ class HookStamps {
   // False when the hooks could not be installed.
   bool Start();
 
+  // Removes the hooks; no stamps come after it.
+  void Stop() { observer_.Stop(); }
+
   // Forgets the stamps so far; call only while no input is on its way.
   void Clear();
 

@@ -43,6 +43,7 @@ constexpr std::size_t kBurstRounds = 2;
 constexpr std::int64_t kEventLimitMs = 2000;
 constexpr std::int64_t kBurstLimitMs = 120000;
 constexpr double kMicrosPerMilli = 1000.0;
+constexpr double kMicrosPerSecond = 1e6;
 // Goals, as ratios to the floor measured in the same run.
 constexpr double kLatencyP50Goal = 1.5;
 constexpr double kLatencyP99Goal = 2.0;
@@ -109,6 +110,7 @@ class Bench {
     ReportLatency();
     ReportBreakdown();
     Burst(burst);
+    SendRateWithoutHooks(burst);
   }
 
  private:
@@ -274,6 +276,19 @@ class Bench {
       floor = round == 1 ? floorMs : std::min(floor, floorMs);
     }
     Say(RatioLine("burst", plugin, floor, kBurstGoal));
+  }
+
+  // What SendInput alone sustains back to back once the hooks are gone: with the floor's burst,
+  // what bounds any session of injected input on this machine, hooks or not.
+  void SendRateWithoutHooks(std::size_t count) {
+    stamps_.Stop();
+    const std::int64_t start = Ticks();
+    for (std::size_t i = 0; i < count; ++i) SendInput(1, &floorMoves_[next_++ % 2], sizeof(INPUT));
+    const double seconds = TicksToMicros(Ticks() - start) / kMicrosPerSecond;
+    char line[96];
+    std::snprintf(line, sizeof line, "sendinput_without_hooks events=%zu seconds=%.3f per_s=%.0f",
+                  count, seconds, static_cast<double>(count) / seconds);
+    Say(line);
   }
 
   runner::PluginHost& host_;
