@@ -93,11 +93,15 @@ class Bench {
 
   void Run(std::size_t samples, std::size_t burst) {
     Connect();
-    for (std::size_t i = 0; i < kWarmUp; ++i) PluginSample();
+    for (std::size_t i = 0; i < kWarmUp; ++i) {
+      PluginSample();
+      PermissionsSample();
+    }
     FloorBlock(kWarmUp);
     plugin_.clear();
     floor_.clear();
     platformInject_.clear();
+    platformPermissions_.clear();
     while (plugin_.size() < samples) {
       const std::size_t block = std::min(kBlock, samples - plugin_.size());
       for (std::size_t i = 0; i < block; ++i) PluginSample();
@@ -128,7 +132,7 @@ class Bench {
   // time in the handler.
   double Deliver(const std::vector<std::uint8_t>& message, std::int64_t& delivered) {
     delivered = Ticks();
-    const std::uint64_t id = host_.engine().Deliver(ORVANE_NATIVE_METHOD_CHANNEL, message);
+    const std::uint64_t id = host_.engine().Deliver(channel_, message);
     const std::int64_t returned = Ticks();
     if (id == 0 || !host_.engine().TakeReply(id)) Fail("no reply from the plugin");
     return TicksToMicros(returned - delivered);
@@ -138,8 +142,9 @@ class Bench {
     const std::size_t seen = stamps_.Count();
     std::int64_t delivered = 0;
     platformInject_.push_back(Deliver(frames_[next_++ % 2], delivered));
-    if (!stamps_.WaitForCount(seen + 1, kEventLimitMs))
+    if (!stamps_.WaitForCount(seen + 1, kEventLimitMs)) {
       Fail("a frame's event never reached the hook");
+    }
     plugin_.push_back(TicksToMicros(stamps_.At(seen) - delivered));
   }
 
@@ -293,6 +298,7 @@ class Bench {
 
   runner::PluginHost& host_;
   HookStamps& stamps_;
+  const std::string channel_ = ORVANE_NATIVE_METHOD_CHANNEL;
   const std::vector<std::uint8_t> frames_[2];
   INPUT floorMoves_[2];
   const std::vector<std::uint8_t> permissions_;
@@ -319,7 +325,8 @@ std::size_t Argument(int argc, char** argv, int index, std::size_t fallback) {
 }  // namespace orvane::bench
 
 int main(int argc, char** argv) {
-  using namespace orvane;
+  namespace bench = orvane::bench;
+  namespace runner = orvane::runner;
   const std::size_t samples = bench::Argument(argc, argv, 1, bench::kDefaultSamples);
   const std::size_t burst = bench::Argument(argc, argv, 2, bench::kDefaultBurst);
   // Started first: the hooks must be in place before the plugin injects anything.
