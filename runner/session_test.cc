@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
