@@ -1,5 +1,5 @@
 # Front door for building, testing and measuring orvane_native. See README.md.
-.PHONY: all setup test test-native test-tsan test-windows bench fuzz format demo clean
+.PHONY: all setup test test-native test-tsan test-windows bench bench-windows fuzz format demo clean
 
 WINE_RUN := scripts/wine-run --prefix $(CURDIR)/build/windows/wineprefix
 FUZZ_SECONDS ?= 30
@@ -34,6 +34,11 @@ bench: setup
 	cmake --preset native-release
 	cmake --build --preset native-release
 	scripts/run-benchmarks build/native-release
+
+bench-windows: setup
+	cmake --preset windows
+	cmake --build --preset windows --target input_latency_bench orvane-host orvane_native_plugin
+	scripts/bench-windows build/windows
 
 fuzz: setup
 	cmake --preset fuzz

@@ -7,28 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/null_input_system.h"
 #include "win/injector_core.h"
 #include "win/wire_decoder.h"
 
 namespace orvane::win {
 namespace {
-
-class NullInputSystem final : public InputSystem {
- public:
-  std::uint32_t sendInput(const std::vector<InjectEvent>& events) override {
-    benchmark::DoNotOptimize(events.data());
-    return static_cast<std::uint32_t>(events.size());
-  }
-  std::uint32_t getLastError() override { return 0; }
-  std::int16_t getAsyncKeyState(std::int32_t) override { return 0; }
-  bool getPhysicalCursorPos(CursorPoint& point) override {
-    point = {};
-    return true;
-  }
-  std::int32_t getSystemMetrics(std::int32_t index) override {
-    return index == kMetricMonitorCount ? 1 : 1920;
-  }
-};
 
 const std::vector<std::string>& framesFor(int kind) {
   static const std::vector<std::vector<std::string>> frames = {

@@ -12,6 +12,8 @@ bool ParseCommandLine(int argc, const char* const* argv, HostOptions& options, s
     const std::string_view arg = argv[i];
     if (arg == "--trace") {
       options.trace = true;
+    } else if (arg == "--paced") {
+      options.paced = true;
     } else if (arg == "--no-view") {
       options.noView = true;
     } else if (arg == "--plugin") {
@@ -41,12 +43,13 @@ bool ParseCommandLine(int argc, const char* const* argv, HostOptions& options, s
 }
 
 const char* UsageText() {
-  return "usage: orvane-host [--trace] [--no-view] [--plugin DLL] replay FILE|-\n"
-         "       orvane-host [--trace] [--no-view] [--plugin DLL] serve\n"
+  return "usage: orvane-host [--trace] [--paced] [--no-view] [--plugin DLL] replay FILE|-\n"
+         "       orvane-host [--trace] [--paced] [--no-view] [--plugin DLL] serve\n"
          "  replay FILE  run the session's request lines (- reads standard input), then print a\n"
          "               summary line\n"
          "  serve        run request lines from standard input until it closes\n"
          "  --trace      print a line for every injected input event the hooks observe\n"
+         "  --paced      send each request that has \"at_ms\" at that time after the start\n"
          "  --no-view    register the plugin without a view\n"
          "  --plugin DLL the plugin library (default: orvane_native_plugin.dll beside this "
          "program)\n";

@@ -14,6 +14,7 @@ struct HostOptions {
   std::string pluginPath;   // empty: the plugin DLL beside the executable
   bool noView = false;      // register the plugin without a view
   bool trace = false;       // print the observed input
+  bool paced = false;       // send requests at their "at_ms"
 };
 
 // Options may stand before or after the command. False, with `error` set, on anything else.

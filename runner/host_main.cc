@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   }
   orvane::runner::SessionOptions sessionOptions;
   sessionOptions.trace = options.trace;
+  sessionOptions.paced = options.paced;
   sessionOptions.summary = options.command == HostCommand::Replay;
   if (in == &std::cin) sessionOptions.inputArrived = StandardInputArrived;
   return orvane::runner::RunSession(*in, std::cout, *platform, sessionOptions);

@@ -30,8 +30,10 @@ std::wstring WideFromAnsi(const std::string& text) {
 std::unique_ptr<HostPlatform> HostPlatform::Create(const HostOptions& options, std::string& error,
                                                    std::string& warning) {
   auto platform = std::make_unique<HostPlatform>(PassKey());
-  // Started first, so the trace holds everything the plugin injects from its first moment.
-  if (!platform->observer_.Start()) {
+  // Started first, so the trace holds everything the plugin injects from its first moment. Only
+  // the trace and the replay's summary read it, and while the hooks are in, every injected event
+  // waits for the hook thread (under Wine that cut serve's rate for input frames by about half).
+  if ((options.trace || options.command == HostCommand::Replay) && !platform->observer_.Start()) {
     warning = "the low-level input hooks could not be installed: no trace";
   }
   HostWindowOptions windowOptions;

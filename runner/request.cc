@@ -16,6 +16,8 @@ constexpr std::array<const char*, 7> kRequestKeys = {"call",   "frame",    "raw"
                                                      "cancel", "sleep_ms", "window"};
 constexpr char kInjectMethod[] = "injectInput";
 constexpr char kFrameArgument[] = "json";
+// Allowed beside every request key.
+constexpr char kAtKey[] = "at_ms";
 
 ParsedLine Bad(std::string reason) {
   ParsedLine parsed;
@@ -83,7 +85,7 @@ std::optional<std::string> FindRequestKey(const Json& object, std::string& reaso
 bool OnlyKnownKeys(const Json& object, const std::string& requestKey, std::string& reason) {
   const char* companion = requestKey == "call" ? "args" : requestKey == "raw" ? "channel" : "";
   for (const auto& [key, value] : object.items()) {
-    if (key != requestKey && key != companion) {
+    if (key != requestKey && key != companion && key != kAtKey) {
       reason = "unknown key \"" + key + "\" in a \"" + requestKey + "\" request";
       return false;
     }
@@ -146,15 +148,23 @@ ParsedLine ParseStream(const Json& object, const std::string& key) {
   return Good(std::move(request));
 }
 
-ParsedLine ParseSleep(const Json& object) {
-  const Json& ms = object["sleep_ms"];
+// A whole number of milliseconds from 0 to `max`.
+std::optional<std::uint32_t> Milliseconds(const Json& ms, std::uint32_t max) {
   const bool whole = ms.is_number_unsigned() || (ms.is_number_integer() && ms.get<int64_t>() >= 0);
-  if (!whole || ms.get<uint64_t>() > kMaxSleepMs) {
-    return Bad("sleep_ms needs a whole number from 0 to " + std::to_string(kMaxSleepMs));
-  }
+  if (!whole || ms.get<uint64_t>() > max) return std::nullopt;
+  return static_cast<std::uint32_t>(ms.get<uint64_t>());
+}
+
+std::string WholeNumberReason(const char* key, std::uint32_t max) {
+  return std::string(key) + " needs a whole number from 0 to " + std::to_string(max);
+}
+
+ParsedLine ParseSleep(const Json& object) {
+  const auto ms = Milliseconds(object["sleep_ms"], kMaxSleepMs);
+  if (!ms) return Bad(WholeNumberReason("sleep_ms", kMaxSleepMs));
   Request request;
   request.kind = RequestKind::Sleep;
-  request.sleepMs = static_cast<std::uint32_t>(ms.get<uint64_t>());
+  request.sleepMs = *ms;
   return Good(std::move(request));
 }
 
@@ -172,7 +182,21 @@ ParsedLine ParseWindow(const Json& object) {
   return Good(std::move(request));
 }
 
+ParsedLine ParseRequest(const Json& object, const std::string& key) {
+  if (key == "call") return ParseCall(object);
+  if (key == "frame") return ParseFrame(object);
+  if (key == "raw") return ParseRaw(object);
+  if (key == "listen" || key == "cancel") return ParseStream(object, key);
+  if (key == "sleep_ms") return ParseSleep(object);
+  return ParseWindow(object);
+}
+
 }  // namespace
+
+bool IsInputFrame(const Request& request) {
+  return request.kind == RequestKind::MethodCall && request.method == kInjectMethod &&
+         request.channel == ORVANE_NATIVE_METHOD_CHANNEL;
+}
 
 ParsedLine ParseRequestLine(std::string_view line) {
   if (IsBlank(line) || IsComment(line)) return ParsedLine{};
@@ -195,12 +219,14 @@ ParsedLine ParseRequestLine(std::string_view line) {
   std::string reason;
   const auto key = FindRequestKey(object, reason);
   if (!key || !OnlyKnownKeys(object, *key, reason)) return Bad(reason);
-  if (*key == "call") return ParseCall(object);
-  if (*key == "frame") return ParseFrame(object);
-  if (*key == "raw") return ParseRaw(object);
-  if (*key == "listen" || *key == "cancel") return ParseStream(object, *key);
-  if (*key == "sleep_ms") return ParseSleep(object);
-  return ParseWindow(object);
+  std::optional<std::uint32_t> atMs;
+  if (object.contains(kAtKey)) {
+    atMs = Milliseconds(object[kAtKey], kMaxAtMs);
+    if (!atMs) return Bad(WholeNumberReason(kAtKey, kMaxAtMs));
+  }
+  ParsedLine parsed = ParseRequest(object, *key);
+  parsed.request.atMs = atMs;
+  return parsed;
 }
 
 }  // namespace orvane::runner

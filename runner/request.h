@@ -4,6 +4,7 @@
 #define RUNNER_REQUEST_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@ namespace orvane::runner {
 
 // The longest pause one request may ask for, so a session file cannot stall the runner for long.
 inline constexpr std::uint32_t kMaxSleepMs = 60000;
+// The latest time a request may carry: a day after the session's start.
+inline constexpr std::uint32_t kMaxAtMs = 86400000;
 
 enum class RequestKind {
   MethodCall,  // "call" and "frame" on "orvane_native/methods", "listen" and "cancel" on
@@ -33,6 +36,8 @@ struct Request {
   std::vector<uint8_t> bytes;                          // Raw
   std::uint32_t sleepMs = 0;                           // Sleep
   WindowMessage windowMessage = WindowMessage::Close;  // Window
+  // Any kind: when the request was made, in milliseconds since the session's start ("at_ms").
+  std::optional<std::uint32_t> atMs;
 };
 
 enum class ParseOutcome {
@@ -46,6 +51,9 @@ struct ParsedLine {
   Request request;
   std::string reason;
 };
+
+// An "injectInput" call: the request that comes at the controller's input rate.
+bool IsInputFrame(const Request& request);
 
 // Never fails in any other way than ParseOutcome::Bad, whatever the bytes of the line: invalid
 // JSON, invalid UTF-8, zero bytes, unknown keys and over-deep nesting are all refused with a

@@ -4,6 +4,7 @@
 #ifndef RUNNER_SESSION_H_
 #define RUNNER_SESSION_H_
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <istream>
@@ -27,7 +28,8 @@ class SessionPlatform {
   // loop while it waits.
   virtual MethodReply Send(const std::string& channel, const std::vector<uint8_t>& message) = 0;
 
-  // Runs the message loop for `ms` milliseconds (0: only what is already queued).
+  // Runs the message loop for `ms` milliseconds (0: only what is already queued). Every wait of
+  // the driver (pauses, pacing, settling) is made of these calls.
   virtual void Pump(std::uint32_t ms) = 0;
 
   virtual void SendWindowMessage(WindowMessage message) = 0;
@@ -46,9 +48,19 @@ class SessionPlatform {
   virtual void DestroyRegistrar() = 0;
 };
 
+// A monotonic clock; the driver measures pauses and the pace of a session with it.
+using SessionClock = std::function<std::chrono::nanoseconds()>;
+
+// The steady clock since an arbitrary epoch.
+std::chrono::nanoseconds SteadyNow();
+
 struct SessionOptions {
   bool trace = false;    // print a line per observed event
   bool summary = false;  // print the summary line at the end
+  // Send a request that carries "at_ms" no earlier than that long after the session's start
+  // (RunSession's call). Unpaced, requests go as fast as they are read.
+  bool paced = false;
+  SessionClock clock = SteadyNow;
   // When set, tells whether the input stream has bytes to read beyond its own buffer; while it
   // has none, the driver keeps the message loop and the trace going instead of blocking in a read.
   // True also when it cannot tell: the read then decides.
@@ -56,7 +68,8 @@ struct SessionOptions {
 };
 
 // Reads request lines from `in` until it ends or the application quits, then tears the plugin down,
-// printing {"session": "teardown"} first.
+// printing {"session": "teardown"} first. A request whose "at_ms" is earlier than the one before
+// it is a bad request, paced or not.
 // Lines go to `out`, flushed one by one. Returns the process exit code: 0.
 int RunSession(std::istream& in, std::ostream& out, SessionPlatform& platform,
                const SessionOptions& options);

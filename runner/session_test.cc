@@ -1,0 +1,116 @@
+// The session driver's pacing against a clock that only the driver's own waits move: requests
+// leave in order and never before their time, unpaced ones at once, and a time that goes back is
+// refused. What the requests do to the plugin is replayed by the recorded sessions.
+#include "runner/session.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orvane::runner {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
+
+// A runner whose message loop takes exactly the time it is given, and no time otherwise.
+class FakePlatform : public SessionPlatform {
+ public:
+  struct Sent {
+    std::vector<uint8_t> message;
+    nanoseconds at;
+  };
+
+  MethodReply Send(const std::string&, const std::vector<uint8_t>& message) override {
+    sent.push_back({message, now});
+    MethodReply reply;
+    reply.kind = MethodReply::Kind::Success;
+    return reply;
+  }
+  void Pump(std::uint32_t ms) override { now += milliseconds(ms); }
+  void SendWindowMessage(WindowMessage) override {}
+  bool Running() const override { return true; }
+  std::vector<ObservedEvent> TakeObserved() override { return {}; }
+  std::vector<std::vector<uint8_t>> TakeEvents() override { return {}; }
+  void DestroyRegistrar() override {}
+
+  nanoseconds now{milliseconds(5000)};
+  std::vector<Sent> sent;
+};
+
+std::vector<uint8_t> Call(const std::string& method) { return EncodeMethodCall(method); }
+
+struct SessionRun {
+  std::vector<FakePlatform::Sent> sent;
+  nanoseconds start;
+  std::string out;
+};
+
+SessionRun RunPaced(const std::string& session, bool paced) {
+  FakePlatform platform;
+  SessionOptions options;
+  options.paced = paced;
+  options.clock = [&platform] { return platform.now; };
+  std::istringstream in(session);
+  std::ostringstream out;
+  const nanoseconds start = platform.now;
+  RunSession(in, out, platform, options);
+  return {platform.sent, start, out.str()};
+}
+
+// A 1 kHz pointer, a request without a time, a pause, and a long silence.
+constexpr char kSession[] =
+    "{\"call\": \"a\", \"at_ms\": 0}\n"
+    "{\"call\": \"b\", \"at_ms\": 1}\n"
+    "{\"call\": \"c\", \"at_ms\": 2}\n"
+    "{\"call\": \"d\"}\n"
+    "{\"call\": \"e\", \"at_ms\": 2}\n"
+    "{\"sleep_ms\": 7}\n"
+    "{\"call\": \"f\", \"at_ms\": 5}\n"
+    "{\"call\": \"g\", \"at_ms\": 10000}\n";
+
+TEST(PacedSession, RequestsLeaveInOrderAndNotBeforeTheirTime) {
+  const SessionRun run = RunPaced(kSession, /*paced=*/true);
+  const struct {
+    const char* method;
+    std::int64_t atMs;  // the earliest time, and with pacing also the latest
+  } expected[] = {{"a", 0}, {"b", 1}, {"c", 2}, {"d", 2}, {"e", 2}, {"f", 9}, {"g", 10000}};
+  ASSERT_EQ(run.sent.size(), std::size(expected)) << run.out;
+  for (std::size_t i = 0; i < run.sent.size(); ++i) {
+    EXPECT_EQ(run.sent[i].message, Call(expected[i].method)) << i;
+    EXPECT_EQ(run.sent[i].at - run.start, milliseconds(expected[i].atMs)) << expected[i].method;
+  }
+}
+
+TEST(PacedSession, UnpacedRequestsIgnoreTheirTimes) {
+  const SessionRun run = RunPaced(kSession, /*paced=*/false);
+  ASSERT_EQ(run.sent.size(), 7u) << run.out;
+  // Only the pause takes time.
+  EXPECT_EQ(run.sent[4].at - run.start, milliseconds(0));
+  EXPECT_EQ(run.sent[5].at - run.start, milliseconds(7));
+  EXPECT_EQ(run.sent[6].at - run.start, milliseconds(7));
+}
+
+TEST(PacedSession, TimeGoingBackIsABadRequestAndTheSessionGoesOn) {
+  for (const bool paced : {false, true}) {
+    const SessionRun run = RunPaced(
+        "{\"call\": \"a\", \"at_ms\": 20}\n"
+        "{\"call\": \"b\", \"at_ms\": 19}\n"
+        "{\"call\": \"c\", \"at_ms\": 20}\n",
+        paced);
+    ASSERT_EQ(run.sent.size(), 2u) << run.out;
+    EXPECT_EQ(run.sent[1].message, Call("c"));
+    EXPECT_NE(run.out.find("{\"reply\": \"bad-request\", \"reason\": \"at_ms 19 is earlier than "
+                           "the previous request's 20\"}\n"),
+              std::string::npos)
+        << run.out;
+  }
+}
+
+}  // namespace
+}  // namespace orvane::runner
