@@ -132,31 +132,6 @@ TEST_F(PluginMethodTest, SetCaptureRect_TakesFourIntegerEdgesOfEitherWidthOrNull
   }
 }
 
-// Each monitor as the test reads it with the ANSI calls: an oracle apart from the plugin's own.
-BOOL CALLBACK AddExpectedDisplay(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-  MONITORINFOEXA info{};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoA(monitor, &info)) return FALSE;
-  const RECT& r = info.rcMonitor;
-  reinterpret_cast<flutter::EncodableList*>(list)->push_back(EncodableValue(EncodableMap{
-      {EncodableValue("id"), EncodableValue(std::string(info.szDevice))},
-      {EncodableValue("left"), EncodableValue(std::int64_t{r.left})},
-      {EncodableValue("top"), EncodableValue(std::int64_t{r.top})},
-      {EncodableValue("width"), EncodableValue(std::int64_t{r.right - r.left})},
-      {EncodableValue("height"), EncodableValue(std::int64_t{r.bottom - r.top})},
-      {EncodableValue("primary"), EncodableValue((info.dwFlags & MONITORINFOF_PRIMARY) != 0)},
-  }));
-  return TRUE;
-}
-
-TEST_F(PluginMethodTest, GetDisplays_ListsEveryMonitorInTheSystemsOrder) {
-  flutter::EncodableList expected;
-  ASSERT_TRUE(EnumDisplayMonitors(nullptr, nullptr, AddExpectedDisplay,
-                                  reinterpret_cast<LPARAM>(&expected)));
-  EXPECT_EQ(expected.size(), 2u) << "scripts/wine-run's display has two screens";
-  EXPECT_EQ(Call("getDisplays").value, EncodableValue(expected));
-}
-
 // Failures the system cannot be made to produce here are provoked at the plugin's imports.
 BOOL WINAPI FailComputerName(COMPUTER_NAME_FORMAT, LPWSTR, LPDWORD) {
   SetLastError(kHighError);
