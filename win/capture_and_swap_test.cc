@@ -1,11 +1,11 @@
-// Where pointer input lands with a capture rectangle on a virtual desktop of several monitors, and
-// which host button goes down and comes up when the host's buttons are swapped.
+// Where pointer input lands with a capture rectangle on a virtual desktop of several monitors. A
+// degenerate desktop is refused by the geometry and translator tables; swapped buttons are flipped
+// under the injector model.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "win/input_injector.h"
 #include "win/testing/injector_testing.h"
@@ -72,19 +72,22 @@ TEST_F(CaptureAndSwapTest, CaptureRect_CornersOfEachMonitorLandOnTheirPixels) {
 
 TEST_F(CaptureAndSwapTest, CaptureRect_FollowsADisplayChangeAndReturnsToThePrimaryMapping) {
   input_->setMetric(kMetricMonitorCount, 2);
-  setVirtualDesktop(*input_, {-1280, 0, 1920, 1080});
+  setVirtualDesktop(*input_, {-1280, -768, 1920, 1080});
   injector_->setCaptureRect(kPrimary);
   injector_->injectInput(move(1.0, 1.0));
   flush();
-  // The left monitor is unplugged: the same rectangle now spans the whole virtual desktop.
+  // The other monitors are unplugged: the same rectangle now spans the whole virtual desktop.
   setVirtualDesktop(*input_, kPrimary);
   injector_->injectInput(buttonDown(0, 0.0, 0.0));
   injector_->injectInput(buttonUp(0, 1.0, 1.0));
   flush();
   const auto batches = input_->batches();
-  EXPECT_EQ(batches[0][0].dx, 65535);
-  EXPECT_EQ(batches[1][0].dx, 0);
-  EXPECT_EQ(batches[2][0].dx, 65535);
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::int32_t expected = i == 1 ? 0 : 65535;
+    EXPECT_EQ(std::make_pair(batches[i][0].dx, batches[i][0].dy),
+              std::make_pair(expected, expected));
+    EXPECT_EQ(batches[i][0].flags, kVirtualMove) << "presses and releases use the capture too";
+  }
   EXPECT_TRUE(lines().empty()) << "the monitors warning belongs to the primary mapping only";
 
   injector_->setCaptureRect(std::nullopt);
@@ -92,50 +95,6 @@ TEST_F(CaptureAndSwapTest, CaptureRect_FollowsADisplayChangeAndReturnsToThePrima
   flush();
   EXPECT_EQ(input_->batches().back().front().flags, kMouseMove | kMouseAbsolute);
   EXPECT_THAT(lines(), ElementsAre(kMonitorsWarning));
-}
-
-TEST_F(CaptureAndSwapTest, CaptureRect_OnADegenerateDesktopRefusesMovesButStillReleasesButtons) {
-  injector_->injectInput(buttonDown(0));
-  injector_->setCaptureRect(kPrimary);  // the virtual-desktop metrics all read 0
-  injector_->injectInput(move(0.5, 0.5));
-  injector_->injectInput(buttonUp(0));
-  flush();
-  EXPECT_EQ(input_->downButtons(), 0u);
-  EXPECT_THAT(lines(), ElementsAre("input: bad-geometry"));
-}
-
-// Every way a button comes up, after the swap setting changed while it was held.
-TEST_F(CaptureAndSwapTest, SwappedButtons_ComeUpAsTheHostButtonThatWentDown) {
-  const std::vector<std::pair<const char*, std::function<void()>>> releases = {
-      {"button-up", [this] { injector_->injectInput(buttonUp(0)); }},
-      {"release-all frame", [this] { injector_->injectInput(releaseAll()); }},
-      {"request", [this] { injector_->releaseHeldInput("unspecified"); }},
-      {"view mode", [this] { injector_->setInputMode(InputMode::View); }},
-      {"close", [this] { ASSERT_TRUE(injector_->releaseAllAndWait("appTerminating", kLimitMs)); }},
-      {"watchdog", [this] { checkWatchdogAt(kWatchdogLimitSeconds + 1.0); }},
-      {"teardown", [this] { injector_.reset(); }},
-  };
-  for (const auto& [name, release] : releases) {
-    SCOPED_TRACE(name);
-    start();
-    input_->setMetric(kMetricSwapButton, 1);
-    injector_->injectInput(buttonDown(0));
-    injector_->injectInput(buttonDown(2));
-    flush();
-    EXPECT_EQ(input_->downButtons(), 0b110u) << "primary and middle";
-    input_->setMetric(kMetricSwapButton, 0);
-    // The host's right button is down already: its second press is refused.
-    injector_->injectInput(buttonDown(1));
-    flush();
-    EXPECT_EQ(input_->batches().back().size(), 1u);
-    release();
-    if (injector_) {
-      injector_->injectInput(buttonUp(2));
-      flush();
-    }
-    EXPECT_EQ(input_->downButtons(), 0u);
-    EXPECT_TRUE(input_->strays().empty());
-  }
 }
 
 }  // namespace
