@@ -177,23 +177,6 @@ TEST_F(InputInjectorTest, Watchdog_StaleTickLeavesOneCancellableCheck) {
   EXPECT_EQ(scheduled, 0);
 }
 
-TEST_F(InputInjectorTest, Probe_ReportsChangesAndRearmsOnRelease) {
-  input_->setCursor({10, 10}, true, true);
-  injector_->injectInput(move(0.5, 0.5));
-  injector_->injectInput(move(0.1, 0.1));  // concluded: not probed again
-  injector_->releaseHeldInput("unspecified");
-  injector_->injectInput(keyDown(kUsageA));  // key batches are never probed
-  injector_->injectInput(keyUp(kUsageA));
-  injector_->injectInput(move(0.7, 0.7));  // re-armed, same verdict: silent
-  flush();
-  EXPECT_EQ(lines(), Lines{kProbeReachingLine});
-  input_->setCursor({10, 10}, true);  // from now on the cursor no longer moves
-  injector_->releaseHeldInput("unspecified");
-  injector_->injectInput(move(0.9, 0.9));
-  flush();
-  EXPECT_EQ(lines(), (Lines{kProbeReachingLine, kProbeDiscardedLine}));
-}
-
 // Events come for verdict changes, releases that sent something, and refusals at most once per
 // kind per second of the injector's clock; never for a frame that simply reaches the desktop.
 TEST_F(InputInjectorTest, Events_VerdictChangesReleasesAndRefusalsOncePerSecondPerKind) {
