@@ -50,13 +50,14 @@ class PluginEventTest : public PluginTest {
   }
 };
 
-// Frames that simply reach the desktop raise nothing; a platform thread that runs no messages
-// holds at most 64 events, and the teardown delivers them, its own release last. A refusal, a
-// cancelled listener and the watchdog's release are replayed by the recorded events session.
+// Frames that simply reach the desktop raise nothing; a listener hears only what was raised after
+// it listened; a platform thread that runs no messages holds at most 64 events, and the teardown
+// delivers them, its own release last. A refusal, a cancelled listener and the watchdog's release
+// are replayed by the recorded events session.
 TEST_F(PluginEventTest, Events_ExactBytesInOrderToTheCurrentListenerBoundedAndAtTeardown) {
   StartHost();
   HoldKeyA();
-  ReleaseAndWait();  // no listener: dropped
+  ReleaseAndWait();  // raised before anyone listens: never heard
   Stream("listen");
   SetCursorPos(100, 100);
   for (const std::string& frame : {win::test::move(0, 0), win::test::move(0.01, 0.01),

@@ -84,11 +84,9 @@ TEST_F(PluginMethodTest, FixedAnswersRefusalsAndUnknownNames) {
   ASSERT_TRUE(GetComputerNameExA(ComputerNameDnsHostname, name, &size));
   EXPECT_EQ(Call("getComputerName").value, EncodableValue(std::string(name)));
   EXPECT_TRUE(std::holds_alternative<std::int64_t>(Call("clipboardChangeCount").value));
-  for (const EncodableValue& args : {EncodableValue(), Arg("json", EncodableValue("{}"))}) {
-    ExpectError(Call("sendInput", args), kInvalidState,
-                "sendInput is the controller's method and is handled in Dart on Windows "
-                "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput");
-  }
+  ExpectError(Call("sendInput", Arg("json", EncodableValue("{}"))), kInvalidState,
+              "sendInput is the controller's method and is handled in Dart on Windows "
+              "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput");
   // Not implemented is the empty reply.
   for (const char* method : {"Quit", "", "getcomputername", "sendinput", "injectInput ", "nope"}) {
     EXPECT_EQ(Call(method).kind, Kind::NotImplemented) << '"' << method << '"';
@@ -118,7 +116,6 @@ TEST_F(PluginMethodTest, SetCaptureRect_TakesFourIntegerEdgesOfEitherWidthOrNull
   }
   const EncodableValue beyond32(std::int64_t{0x80000000LL});
   for (const EncodableValue& bad : {
-           Rect(0, 0, 0, 1024),
            Rect(0, 10, 1280, 9),
            Rect(0, 0, 1280, EncodableValue()),
            Rect(0, 0, beyond32, 1024),
