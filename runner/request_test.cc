@@ -1,5 +1,6 @@
 // Request lines: call arguments converted as the Dart side would send them, and the refusals no
-// session file can hold. Channels and method names are replayed by the recorded sessions.
+// session file can hold. Channels, method names, strings and bools are replayed by the recorded
+// sessions.
 #include "runner/request.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,10 @@ using flutter::EncodableValue;
 
 TEST(ParseRequestLine, CallConvertsArgumentsLikeTheDartSide) {
   const ParsedLine parsed = ParseRequestLine(
-      R"({"call": "m", "args": {"s": "x", "b": true, "i": 7, "big": 4294967296, "d": 1.5,)"
-      R"( "n": null, "l": [1, "a"], "huge": 18446744073709551615}})");
+      R"({"call": "m", "args": {"i": 7, "big": 4294967296, "d": 1.5, "n": null, "l": [1, "a"],)"
+      R"( "huge": 18446744073709551615}})");
   ASSERT_EQ(parsed.outcome, ParseOutcome::Request) << parsed.reason;
   const EncodableMap expected = {
-      {EncodableValue("s"), EncodableValue("x")},
-      {EncodableValue("b"), EncodableValue(true)},
       {EncodableValue("i"), EncodableValue(int32_t{7})},
       {EncodableValue("big"), EncodableValue(int64_t{4294967296})},
       {EncodableValue("d"), EncodableValue(1.5)},

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/testing/injector_testing.h"
@@ -25,6 +26,10 @@ using Kind = WatchdogVerdict::Kind;
 
 const char* const kModeLine = "input: mode control -> view";
 const char* const kLinkWarning = "input: admitting a release over a link that is not connected";
+const char* const kMonitorsWarning =
+    "input: more than one monitor — pointer coordinates are mapped onto the PRIMARY display, so "
+    "clicks land on the wrong screen if the captured screen is not the primary one (design "
+    "section 8 item 1)";
 
 // In view a release-all frame only sends what is held: no line, no sweep, watchdog untouched.
 TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
@@ -69,10 +74,7 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
   injector_->injectInput(buttonUp(2));
   flush();
   EXPECT_EQ(lines(), (Lines{"input: undecodable frame (not a JSON object); further ones are silent",
-                            "input: more than one monitor — pointer coordinates are mapped onto "
-                            "the PRIMARY display, so clicks land on the wrong screen if the "
-                            "captured screen is not the primary one (design section 8 item 1)",
-                            "input: key-not-held", "input: caps-lock",
+                            kMonitorsWarning, "input: key-not-held", "input: caps-lock",
                             "input: SendInput took 0 of 2 event(s), GetLastError=87 — a "
                             "malformed call, NOT a UIPI block; further ones are silent",
                             "input: button-already-held", kLinkWarning, "input: button-not-held"}));
@@ -177,21 +179,45 @@ TEST_F(InputInjectorTest, Watchdog_StaleTickLeavesOneCancellableCheck) {
   EXPECT_EQ(scheduled, 0);
 }
 
-TEST_F(InputInjectorTest, Probe_ReportsChangesAndRearmsOnRelease) {
-  input_->setCursor({10, 10}, true, true);
+void setVirtualDesktop(FakeInput& input, CaptureRect bounds) {
+  input.setMetric(kMetricVirtualLeft, bounds.left);
+  input.setMetric(kMetricVirtualTop, bounds.top);
+  input.setMetric(kMetricVirtualWidth, bounds.right - bounds.left);
+  input.setMetric(kMetricVirtualHeight, bounds.bottom - bounds.top);
+}
+
+// Where each pixel of a capture lands is checked by the geometry table; here, that the injector
+// maps onto the capture and the desktop as they are at each frame.
+TEST_F(InputInjectorTest, CaptureRect_FollowsADisplayChangeAndReturnsToThePrimaryMapping) {
+  input_->setMetric(kMetricMonitorCount, 2);
+  input_->setCursor({}, true, true);
+  // A 1280x1024 monitor left of a 1920x1080 primary and a 1024x768 one above it; the left one is
+  // captured.
+  setVirtualDesktop(*input_, {-1280, -768, 1920, 1080});
+  const CaptureRect left{-1280, 0, 0, 1024};
+  injector_->setCaptureRect(left);
+  injector_->injectInput(move(0.0, 1.0));
+  flush();
+  EXPECT_EQ(std::make_pair(input_->cursor().x, input_->cursor().y), std::make_pair(-1280, 1023));
+  // The other monitors are unplugged: the same rectangle now spans the whole virtual desktop.
+  setVirtualDesktop(*input_, left);
+  injector_->injectInput(buttonDown(0, 1.0, 0.0));
+  injector_->injectInput(buttonUp(0, 0.0, 1.0));
+  flush();
+  const auto batches = input_->batches();
+  ASSERT_EQ(batches.size(), 3u);
+  EXPECT_EQ(std::make_pair(batches[1][0].dx, batches[1][0].dy), std::make_pair(65535, 0));
+  EXPECT_EQ(std::make_pair(batches[2][0].dx, batches[2][0].dy), std::make_pair(0, 65535));
+  for (const auto& batch : batches) {
+    EXPECT_EQ(batch[0].flags, kMouseMove | kMouseVirtualDesk | kMouseAbsolute);
+  }
+  EXPECT_EQ(lines(), Lines{kProbeReachingLine}) << "the monitors warning is the primary mapping's";
+
+  injector_->setCaptureRect(std::nullopt);
   injector_->injectInput(move(0.5, 0.5));
-  injector_->injectInput(move(0.1, 0.1));  // concluded: not probed again
-  injector_->releaseHeldInput("unspecified");
-  injector_->injectInput(keyDown(kUsageA));  // key batches are never probed
-  injector_->injectInput(keyUp(kUsageA));
-  injector_->injectInput(move(0.7, 0.7));  // re-armed, same verdict: silent
   flush();
-  EXPECT_EQ(lines(), Lines{kProbeReachingLine});
-  input_->setCursor({10, 10}, true);  // from now on the cursor no longer moves
-  injector_->releaseHeldInput("unspecified");
-  injector_->injectInput(move(0.9, 0.9));
-  flush();
-  EXPECT_EQ(lines(), (Lines{kProbeReachingLine, kProbeDiscardedLine}));
+  EXPECT_EQ(input_->batches().back().front().flags, kMouseMove | kMouseAbsolute);
+  EXPECT_EQ(lines(), (Lines{kProbeReachingLine, kMonitorsWarning}));
 }
 
 // Events come for verdict changes, releases that sent something, and refusals at most once per

@@ -77,9 +77,6 @@ TEST(TranslateMessage, PointerAndKeysFollowTheHeldRecord) {
   }
   EXPECT_EQ(translate.held.heldButtons, 0U);
   EXPECT_EQ(translate.held.heldKeys, (std::vector<std::uint16_t>{0x001D, 0xE038, 0xE05B}));
-
-  const InjectEvent move = translate(pointer(WireKind::Move, 0)).events.at(0);
-  EXPECT_EQ(std::make_pair(move.dx, move.dy), std::make_pair(32768, 16384));
 }
 
 TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {

@@ -1,8 +1,7 @@
-// The application's runner: a top-level window with a child view, the engine, the plugins
-// registered through the registrant, and one call from the Dart side. Exits with 0 when the plugin
-// registered and answered "getPermissions" with both permissions granted.
+// The application's runner: the engine, the plugins registered through the registrant, and one
+// call from the Dart side. Exits with 0 when the plugin registered and answered "getPermissions"
+// with both permissions granted. A runner's windows are played by the plugin suites.
 #include <orvane_native/orvane_native_plugin_c_api.h>
-#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -14,15 +13,14 @@
 
 namespace {
 
-// Every plugin gets a registrar over the view window.
+// Every plugin gets a registrar.
 struct EngineRegistry : PluginRegistry {
-  EngineRegistry(orvane::embedder::StandinEngine& e, HWND v) : engine(e), view(v) {}
+  explicit EngineRegistry(orvane::embedder::StandinEngine& e) : engine(e) {}
   FlutterDesktopPluginRegistrarRef GetRegistrarForPlugin(const std::string& plugin) override {
     plugins.push_back(plugin);
-    return engine.CreateRegistrar(view);
+    return engine.CreateRegistrar();
   }
   orvane::embedder::StandinEngine& engine;
-  HWND view;
   std::vector<std::string> plugins;
 };
 
@@ -43,9 +41,11 @@ int Fail(const char* what) {
   return 1;
 }
 
-int Run(HWND view) {
+}  // namespace
+
+int main() {
   orvane::embedder::StandinEngine engine;
-  EngineRegistry registry(engine, view);
+  EngineRegistry registry(engine);
   RegisterPlugins(&registry);
   if (registry.plugins != std::vector<std::string>{"OrvaneNativePluginCApi"}) {
     return Fail("the registrant did not ask for the plugin's registrar");
@@ -58,27 +58,4 @@ int Run(HWND view) {
   // Destroys the registrar, which tears the plugin down, as closing the application does.
   engine.Shutdown();
   return 0;
-}
-
-}  // namespace
-
-int main() {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = DefWindowProcW;
-  window_class.hInstance = instance;
-  window_class.lpszClassName = L"OrvaneNativeAppWindow";
-  RegisterClassW(&window_class);  // a failure shows as windows that cannot be created
-  const HWND window =
-      CreateWindowExW(0, window_class.lpszClassName, L"orvane_native app", WS_OVERLAPPEDWINDOW,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
-  // A child of no window is refused.
-  const HWND view = CreateWindowExW(0, window_class.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0,
-                                    640, 480, window, nullptr, instance, nullptr);
-  if (view == nullptr) {
-    return Fail("cannot create the runner's windows");
-  }
-  const int result = Run(view);
-  DestroyWindow(window);
-  return result;
 }

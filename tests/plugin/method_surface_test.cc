@@ -84,11 +84,9 @@ TEST_F(PluginMethodTest, FixedAnswersRefusalsAndUnknownNames) {
   ASSERT_TRUE(GetComputerNameExA(ComputerNameDnsHostname, name, &size));
   EXPECT_EQ(Call("getComputerName").value, EncodableValue(std::string(name)));
   EXPECT_TRUE(std::holds_alternative<std::int64_t>(Call("clipboardChangeCount").value));
-  for (const EncodableValue& args : {EncodableValue(), Arg("json", EncodableValue("{}"))}) {
-    ExpectError(Call("sendInput", args), kInvalidState,
-                "sendInput is the controller's method and is handled in Dart on Windows "
-                "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput");
-  }
+  ExpectError(Call("sendInput", Arg("json", EncodableValue("{}"))), kInvalidState,
+              "sendInput is the controller's method and is handled in Dart on Windows "
+              "(FlutterWebrtcPeerBridge.sendInput). The host's injection method is injectInput");
   // Not implemented is the empty reply.
   for (const char* method : {"Quit", "", "getcomputername", "sendinput", "injectInput ", "nope"}) {
     EXPECT_EQ(Call(method).kind, Kind::NotImplemented) << '"' << method << '"';
@@ -118,7 +116,6 @@ TEST_F(PluginMethodTest, SetCaptureRect_TakesFourIntegerEdgesOfEitherWidthOrNull
   }
   const EncodableValue beyond32(std::int64_t{0x80000000LL});
   for (const EncodableValue& bad : {
-           Rect(0, 0, 0, 1024),
            Rect(0, 10, 1280, 9),
            Rect(0, 0, 1280, EncodableValue()),
            Rect(0, 0, beyond32, 1024),
@@ -130,31 +127,6 @@ TEST_F(PluginMethodTest, SetCaptureRect_TakesFourIntegerEdgesOfEitherWidthOrNull
        }) {
     ExpectError(Call("setCaptureRect", bad), kInvalidState, kMessage);
   }
-}
-
-// Each monitor as the test reads it with the ANSI calls: an oracle apart from the plugin's own.
-BOOL CALLBACK AddExpectedDisplay(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-  MONITORINFOEXA info{};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoA(monitor, &info)) return FALSE;
-  const RECT& r = info.rcMonitor;
-  reinterpret_cast<flutter::EncodableList*>(list)->push_back(EncodableValue(EncodableMap{
-      {EncodableValue("id"), EncodableValue(std::string(info.szDevice))},
-      {EncodableValue("left"), EncodableValue(std::int64_t{r.left})},
-      {EncodableValue("top"), EncodableValue(std::int64_t{r.top})},
-      {EncodableValue("width"), EncodableValue(std::int64_t{r.right - r.left})},
-      {EncodableValue("height"), EncodableValue(std::int64_t{r.bottom - r.top})},
-      {EncodableValue("primary"), EncodableValue((info.dwFlags & MONITORINFOF_PRIMARY) != 0)},
-  }));
-  return TRUE;
-}
-
-TEST_F(PluginMethodTest, GetDisplays_ListsEveryMonitorInTheSystemsOrder) {
-  flutter::EncodableList expected;
-  ASSERT_TRUE(EnumDisplayMonitors(nullptr, nullptr, AddExpectedDisplay,
-                                  reinterpret_cast<LPARAM>(&expected)));
-  EXPECT_EQ(expected.size(), 2u) << "scripts/wine-run's display has two screens";
-  EXPECT_EQ(Call("getDisplays").value, EncodableValue(expected));
 }
 
 // Failures the system cannot be made to produce here are provoked at the plugin's imports.

@@ -111,8 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "--no-view",
                     {"[orvane_native] quit: no top-level window; asking this thread's message "
                      "loop to end instead\n"}},
-        // The two monitors of scripts/wine-run's display; the warning comes only once the
-        // primary mapping is back.
+        // Where real injected moves land, through a capture rectangle and the primary mapping,
+        // on scripts/wine-run's two monitors; the warning comes only once the primary mapping is
+        // back.
         SessionCase{"displays",
                     "",
                     {"[orvane_native] input: injection is reaching the desktop\n[orvane_native] "
