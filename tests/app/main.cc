@@ -1,7 +1,8 @@
-// The application's runner: the engine, the plugins registered through the registrant, and one
-// call from the Dart side. Exits with 0 when the plugin registered and answered "getPermissions"
-// with both permissions granted. A runner's windows are played by the plugin suites.
+// The application's runner: a top-level window with a child view, the engine, the plugins
+// registered through the registrant, and one call from the Dart side. Exits with 0 when the plugin
+// registered and answered "getPermissions" with both permissions granted.
 #include <orvane_native/orvane_native_plugin_c_api.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -13,14 +14,15 @@
 
 namespace {
 
-// Every plugin gets a registrar.
+// Every plugin gets a registrar over the view window.
 struct EngineRegistry : PluginRegistry {
-  explicit EngineRegistry(orvane::embedder::StandinEngine& e) : engine(e) {}
+  EngineRegistry(orvane::embedder::StandinEngine& e, HWND v) : engine(e), view(v) {}
   FlutterDesktopPluginRegistrarRef GetRegistrarForPlugin(const std::string& plugin) override {
     plugins.push_back(plugin);
-    return engine.CreateRegistrar();
+    return engine.CreateRegistrar(view);
   }
   orvane::embedder::StandinEngine& engine;
+  HWND view;
   std::vector<std::string> plugins;
 };
 
@@ -41,11 +43,9 @@ int Fail(const char* what) {
   return 1;
 }
 
-}  // namespace
-
-int main() {
+int Run(HWND view) {
   orvane::embedder::StandinEngine engine;
-  EngineRegistry registry(engine);
+  EngineRegistry registry(engine, view);
   RegisterPlugins(&registry);
   if (registry.plugins != std::vector<std::string>{"OrvaneNativePluginCApi"}) {
     return Fail("the registrant did not ask for the plugin's registrar");
@@ -58,4 +58,27 @@ int main() {
   // Destroys the registrar, which tears the plugin down, as closing the application does.
   engine.Shutdown();
   return 0;
+}
+
+}  // namespace
+
+int main() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = DefWindowProcW;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = L"OrvaneNativeAppWindow";
+  RegisterClassW(&window_class);  // a failure shows as windows that cannot be created
+  const HWND window =
+      CreateWindowExW(0, window_class.lpszClassName, L"orvane_native app", WS_OVERLAPPEDWINDOW,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
+  // A child of no window is refused.
+  const HWND view = CreateWindowExW(0, window_class.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0,
+                                    640, 480, window, nullptr, instance, nullptr);
+  if (view == nullptr) {
+    return Fail("cannot create the runner's windows");
+  }
+  const int result = Run(view);
+  DestroyWindow(window);
+  return result;
 }
