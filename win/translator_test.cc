@@ -15,8 +15,9 @@ WireMessage key(WireKind kind, std::uint32_t id) { return {kind, 0, 0, 0, 0, 0, 
 
 struct Translator {
   HeldInput held;
-  InjectBatch operator()(const WireMessage& message, const PointerGeometry& geometry = {}) {
-    InjectBatch batch = translateMessage(held, message, geometry);
+  InjectBatch operator()(const WireMessage& message, const PointerGeometry& geometry = {},
+                         ButtonLayout layout = ButtonLayout::Standard) {
+    InjectBatch batch = translateMessage(held, message, geometry, layout);
     for (const InjectEvent& event : batch.events) EXPECT_EQ(event.extraInfo, kInjectedTag);
     return batch;
   }
@@ -77,6 +78,37 @@ TEST(TranslateMessage, PointerAndKeysFollowTheHeldRecord) {
   }
   EXPECT_EQ(translate.held.heldButtons, 0U);
   EXPECT_EQ(translate.held.heldKeys, (std::vector<std::uint16_t>{0x001D, 0xE038, 0xE05B}));
+}
+
+// The swap setting is read at each press; a button comes up as the host button it went down as.
+TEST(TranslateMessage, SwappedButtonsComeUpAsTheHostButtonThatWentDown) {
+  constexpr auto kSwapped = ButtonLayout::Swapped;
+  constexpr auto kStandard = ButtonLayout::Standard;
+  const struct {
+    WireMessage message;
+    ButtonLayout layout;
+    std::vector<std::uint32_t> flags;
+    InjectReject reject;
+  } steps[] = {
+      {pointer(WireKind::ButtonDown, 0), kSwapped, {0x8001, 0x0008}, InjectReject::None},
+      {pointer(WireKind::ButtonDown, 2), kSwapped, {0x8001, 0x0020}, InjectReject::None},
+      // The host's right button is down for the controller's left: not pressed twice.
+      {pointer(WireKind::ButtonDown, 1), kStandard, {0x8001}, InjectReject::ButtonAlreadyHeld},
+      {pointer(WireKind::ButtonUp, 0), kStandard, {0x8001, 0x0010}, InjectReject::None},
+      {pointer(WireKind::ButtonDown, 1), kSwapped, {0x8001, 0x0002}, InjectReject::None},
+  };
+  Translator translate;
+  for (const auto& step : steps) {
+    const InjectBatch batch = translate(step.message, {}, step.layout);
+    std::vector<std::uint32_t> flags;
+    for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
+    EXPECT_EQ(flags, step.flags);
+    EXPECT_EQ(batch.reject, step.reject);
+  }
+  std::vector<std::uint32_t> released;
+  for (const InjectEvent& event : translate.held.releaseAllEvents())
+    released.push_back(event.flags);
+  EXPECT_EQ(released, (std::vector<std::uint32_t>{0x0004, 0x0040}));
 }
 
 TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
