@@ -37,6 +37,19 @@ EncodableValue InjectorEventValue(const orvane::win::InjectorEvent& event) {
       map = Named("inputRefused");
       map[EncodableValue("refusal")] = EncodableValue(event.text);
       break;
+    case Kind::InputDiscarded:
+      map = Named("inputDiscarded");
+      map[EncodableValue("frames")] = Count(event.count);
+      map[EncodableValue("reason")] = EncodableValue(event.text);
+      break;
+    case Kind::InputDropped:
+      map = Named("inputDropped");
+      map[EncodableValue("count")] = Count(event.count);
+      break;
+    case Kind::InputCollapsed:
+      map = Named("inputCollapsed");
+      map[EncodableValue("moves")] = Count(event.count);
+      break;
   }
   return EncodableValue(std::move(map));
 }

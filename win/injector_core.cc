@@ -1,5 +1,5 @@
-// The injection thread's work: frame path, mode switch, release and modifier sweep, SendInput
-// dispatch, watchdog scheduling and the reach probe around absolute moves.
+// The injection thread's work: frame intake and the frame path, mode switch, release and modifier
+// sweep, SendInput dispatch, watchdog scheduling and the reach probe around absolute moves.
 #include "win/injector_core.h"
 
 #include <array>
@@ -28,8 +28,10 @@ InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSy
       eventSink_(std::move(eventSink)),
       watchdog_(watchdogLimitSeconds),
       inputSystem_(std::move(inputSystem)),
+      lastBacklogEvent_(-std::numeric_limits<double>::infinity()),
       queue_(kInjectionQueueLabel) {
   lastRefusalEvent_.fill(-std::numeric_limits<double>::infinity());
+  moveEvents_.reserve(kMaxMovesPerSend);
 }
 
 InjectorCore::~InjectorCore() {
@@ -50,18 +52,67 @@ void InjectorCore::emit(const InjectorEvent& event) const {
   }
 }
 
+void InjectorCore::drainFrames() {
+  pending_.drainStarted();
+  drainReady(kFramesPerDrain);
+  postDrainIfNeeded();
+}
+
+void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std::string_view cause,
+                              const std::function<void(InjectorCore&)>& body) {
+  // Every frame posted before this task comes first, however many a drain task left waiting.
+  drainReady(std::numeric_limits<std::size_t>::max());
+  if (discarded != 0) {
+    log("input: discarded " + decimal(discarded) + " stale frame(s) (" + std::string(cause) + ")");
+    InjectorEvent event{InjectorEvent::Kind::InputDiscarded, std::string(cause)};
+    event.count = discarded;
+    emit(event);
+  }
+  body(*this);
+  controlsRun_ = ordinal;
+  postDrainIfNeeded();
+}
+
+void InjectorCore::drainReady(std::size_t limit) {
+  std::string frame;
+  bool drained = false;
+  for (std::size_t handled = 0; handled < limit; ++handled) {
+    if (!pending_.popReady(controlsRun_, frame)) {
+      drained = true;
+      break;
+    }
+    handleFrame(frame);
+  }
+  reportBacklog(drained);
+}
+
+void InjectorCore::postDrainIfNeeded() {
+  if (pending_.needsDrain(controlsRun_)) {
+    queue_.Post([core = shared_from_this()] { core->drainFrames(); });
+  }
+}
+
+bool InjectorCore::decode(const std::string& frame, WireMessage& message) {
+  WireReject wireReject = WireReject::None;
+  if (decodeWire(frame.data(), frame.size(), message, &wireReject)) {
+    return true;
+  }
+  if (!warned_.undecodableFrame) {
+    warned_.undecodableFrame = true;
+    log(std::string("input: undecodable frame (") + wireRejectText(wireReject) +
+        "); further ones are silent");
+  }
+  return false;
+}
+
 void InjectorCore::handleFrame(const std::string& frame) {
   WireMessage message;
-  WireReject wireReject = WireReject::None;
-  if (!decodeWire(frame.data(), frame.size(), message, &wireReject)) {
-    if (!warned_.undecodableFrame) {
-      warned_.undecodableFrame = true;
-      log(std::string("input: undecodable frame (") + wireRejectText(wireReject) +
-          "); further ones are silent");
-    }
-    return;
+  if (decode(frame, message)) {
+    handleMessage(message);
   }
+}
 
+void InjectorCore::handleMessage(const WireMessage& message) {
   const Admission admission = admitFrame(message.kind, peerConnected_, mode_);
   if (admission == Admission::Drop) {
     return;
@@ -84,6 +135,10 @@ void InjectorCore::handleFrame(const std::string& frame) {
   if (!capture_) {
     warnIfPrimaryOnSeveralMonitors();
   }
+  if (message.kind == WireKind::Move) {
+    handleMoves(message);
+    return;
+  }
 
   const PointerGeometry geometry = geometryFor(message);
   const InjectBatch batch = translateMessage(held_, message, geometry, buttonLayoutFor(message));
@@ -91,12 +146,85 @@ void InjectorCore::handleFrame(const std::string& frame) {
   // Refused frames can still carry events (a repeated button-down keeps its move).
   if (!batch.events.empty()) {
     if (!probe_.probed() && InjectionReachProbe::qualifies(batch.events.front())) {
-      sendProbed(batch.events, geometry);
+      sendProbed(batch.events, batch.events.front(), geometry);
     } else {
       sendEvents(batch.events);
     }
   }
   applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
+}
+
+void InjectorCore::handleMoves(const WireMessage& first) {
+  // Only moves admitted in full get here, and every frame looked at below follows this one with no
+  // control task between, so the link, the mode and the capture are the same for all of them.
+  WireMessage current = first;
+  WireMessage next;
+  bool nextIsOther = false;
+  moveEvents_.clear();
+  std::string frame;
+  for (std::size_t looked = 0; looked < kMaxLookahead && moveEvents_.size() < kMaxMovesPerSend &&
+                               pending_.popReady(controlsRun_, frame);
+       ++looked) {
+    if (!decode(frame, next)) {
+      break;  // Nothing collapses across another frame, not even an undecodable one.
+    }
+    if (next.kind != WireKind::Move) {
+      nextIsOther = true;
+      break;
+    }
+    // With no button held only the newest position matters; during a drag every point does.
+    if (held_.heldButtons == 0) {
+      ++collapsedUnreported_;
+    } else {
+      appendTranslated(current, moveEvents_);
+    }
+    current = next;
+  }
+  appendTranslated(current, moveEvents_);
+  if (!moveEvents_.empty()) {
+    if (!probe_.probed() && InjectionReachProbe::qualifies(moveEvents_.back())) {
+      sendProbed(moveEvents_, moveEvents_.back(), geometryFor(current));
+    } else {
+      sendEvents(moveEvents_);
+    }
+  }
+  applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
+  if (nextIsOther) {
+    handleMessage(next);
+  }
+}
+
+void InjectorCore::appendTranslated(const WireMessage& message, std::vector<InjectEvent>& events) {
+  const InjectBatch batch = translateMessage(held_, message, geometryFor(message));
+  reportTranslation(batch);
+  events.insert(events.end(), batch.events.begin(), batch.events.end());
+}
+
+void InjectorCore::reportBacklog(bool drained) {
+  droppedUnreported_ += pending_.takeDropped();
+  if (droppedUnreported_ == 0 && collapsedUnreported_ == 0) {
+    return;
+  }
+  const double now = clock_();
+  if (!drained && now - lastBacklogEvent_ < kBacklogEventIntervalSeconds) {
+    return;
+  }
+  lastBacklogEvent_ = now;
+  if (droppedUnreported_ != 0) {
+    if (!warned_.droppedFrames) {
+      warned_.droppedFrames = true;
+      log("input: pending input reached its cap, the oldest frames are dropped; further ones are "
+          "silent");
+    }
+    InjectorEvent dropped{InjectorEvent::Kind::InputDropped, {}};
+    dropped.count = std::exchange(droppedUnreported_, 0);
+    emit(dropped);
+  }
+  if (collapsedUnreported_ != 0) {
+    InjectorEvent collapsed{InjectorEvent::Kind::InputCollapsed, {}};
+    collapsed.count = std::exchange(collapsedUnreported_, 0);
+    emit(collapsed);
+  }
 }
 
 void InjectorCore::warnIfPrimaryOnSeveralMonitors() {
@@ -161,13 +289,13 @@ void InjectorCore::reportRefusal(InjectReject reject) {
   emit({InjectorEvent::Kind::InputRefused, injectRejectName(reject)});
 }
 
-void InjectorCore::sendProbed(const std::vector<InjectEvent>& events,
+void InjectorCore::sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed,
                               const PointerGeometry& geometry) {
   CursorPoint before;
   const bool beforeRead = inputSystem_->getPhysicalCursorPos(before);
   const bool sent = sendEvents(events);
   if (const char* line =
-          probe_.observe(*inputSystem_, events.front(), geometry, sent, before, beforeRead)) {
+          probe_.observe(*inputSystem_, probed, geometry, sent, before, beforeRead)) {
     log(line);
     emit({InjectorEvent::Kind::InjectionReach, verdictText(probe_.lastVerdict())});
   }

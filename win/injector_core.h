@@ -1,10 +1,17 @@
-// The injector's state and everything it does on the injection thread: the frame path, mode
-// switches, releases with the modifier sweep, the watchdog and the reach probe.
+// The injector's state and everything it does on the injection thread: the frame path with its
+// backlog handling, mode switches, releases with the modifier sweep, the watchdog and the reach
+// probe.
 //
 // Contract: one InjectorCore is shared (std::shared_ptr) by its InputInjector and by every task
 // posted to its queue, so a task still running on a worker left detached by a failed shutdown
-// keeps the whole state alive. Apart from construction, queue() and log(), every member runs on
-// the injection thread only, one task at a time, and takes no lock.
+// keeps the whole state alive. Apart from construction, queue(), pending() and log(), every member
+// runs on the injection thread only, one task at a time, and takes no lock of its own.
+//
+// Frames do not travel as queue tasks: they wait in pending() and are handed out by drain tasks
+// and by control tasks (runControl), each in its place (pending_frames.h). While pointer moves
+// wait behind the one being handled, moves with no button held collapse into the newest one, and
+// moves with a button held go out together in one SendInput call; nothing collapses or is
+// batched across any other frame or task.
 #ifndef ORVANE_WIN_INJECTOR_CORE_H_
 #define ORVANE_WIN_INJECTOR_CORE_H_
 
@@ -27,6 +34,7 @@
 #include "win/injector_event.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
+#include "win/pending_frames.h"
 #include "win/pointer_geometry.h"
 #include "win/translator.h"
 #include "win/wire_decoder.h"
@@ -51,6 +59,7 @@ struct WarnedOnce {
   bool clampedPointer = false;
   bool releaseOverDownLink = false;
   bool multipleMonitors = false;
+  bool droppedFrames = false;
   std::bitset<kInjectRejectCount> rejects;
 };
 
@@ -70,11 +79,24 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   InjectorCore(const InjectorCore&) = delete;
   InjectorCore& operator=(const InjectorCore&) = delete;
 
+  // A drain task hands out at most this many frames before it lets the queue's other work in.
+  static constexpr std::size_t kFramesPerDrain = 64;
+  // Moves one SendInput call carries at most, and frames one move may look ahead past.
+  static constexpr std::size_t kMaxMovesPerSend = 256;
+  static constexpr std::size_t kMaxLookahead = 4096;
+
   // Any thread.
   host::SerialQueue& queue() { return queue_; }
+  PendingFrames& pending() { return pending_; }
   void log(const std::string& line) const;
 
   // Injection thread only.
+  // The drain task: hands out the frames that are ready, at most kFramesPerDrain.
+  void drainFrames();
+  // Control task number `ordinal`: first the frames posted before it, then the report of the
+  // `discarded` stale frames (when any) under `cause`, then `body`.
+  void runControl(std::uint64_t ordinal, std::size_t discarded, std::string_view cause,
+                  const std::function<void(InjectorCore&)>& body);
   void handleFrame(const std::string& frame);
   void setPeerConnected(bool connected) { peerConnected_ = connected; }
   // Pointer positions become fractions of `capture` on the virtual desktop; no value returns to
@@ -89,6 +111,17 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   HeldInput& heldForTesting() { return held_; }
 
  private:
+  // Hands out ready frames until none is left or `limit` have been handled.
+  void drainReady(std::size_t limit);
+  void postDrainIfNeeded();
+  // Decodes, writing the once-only line on refusal.
+  bool decode(const std::string& frame, WireMessage& message);
+  void handleMessage(const WireMessage& message);
+  // A move admitted in full, with the moves waiting right behind it.
+  void handleMoves(const WireMessage& first);
+  void appendTranslated(const WireMessage& message, std::vector<InjectEvent>& events);
+  // Dropped and collapsed frames, as events; `drained` tells that no frame is waiting any more.
+  void reportBacklog(bool drained);
   // The mapping for a message with a position: the virtual desktop's metrics are read for each
   // one, so a display change needs no new call.
   PointerGeometry geometryFor(const WireMessage& message) const;
@@ -97,7 +130,9 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   // Returns how many key-ups it sent.
   std::size_t sweepModifiers();
   bool sendEvents(const std::vector<InjectEvent>& events);
-  void sendProbed(const std::vector<InjectEvent>& events, const PointerGeometry& geometry);
+  // The probe follows `probed`, the batch's first event or, for a run of moves, its last one.
+  void sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed,
+                  const PointerGeometry& geometry);
   void cancelWatchdogTask();
   void reportTranslation(const InjectBatch& batch);
   void reportRefusal(InjectReject reject);
@@ -118,6 +153,14 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   WarnedOnce warned_;
   // Clock time of each refusal kind's last event; -infinity until its first.
   std::array<double, kInjectRejectCount> lastRefusalEvent_;
+  // Control tasks that have run; frames stamped with more wait (pending_frames.h).
+  std::uint64_t controlsRun_ = 0;
+  std::uint64_t droppedUnreported_ = 0;
+  std::uint64_t collapsedUnreported_ = 0;
+  double lastBacklogEvent_;
+  // Reused by every run of moves.
+  std::vector<InjectEvent> moveEvents_;
+  PendingFrames pending_;
   // Last, so it is destroyed first: its shutdown discards the tasks that refer to this state.
   host::SerialQueue queue_;
 };

@@ -18,8 +18,9 @@ InputInjector::InputInjector(LogSink logSink, InjectorEventSink eventSink,
                                            std::move(clockForTesting), std::move(eventSink))) {}
 
 InputInjector::~InputInjector() {
-  core_->queue().PostAndWait([core = core_] { core->releaseHeld("destructor"); },
-                             kDestructorReleaseLimitMs);
+  postControlAndWait(
+      Discard::All, "destructor", [](InjectorCore& core) { core.releaseHeld("destructor"); },
+      kDestructorReleaseLimitMs);
   if (!core_->queue().Shutdown(kShutdownLimitMs)) {
     core_->log("input: the injection thread did not stop within " +
                std::to_string(kShutdownLimitMs) + "ms");
@@ -27,28 +28,39 @@ InputInjector::~InputInjector() {
 }
 
 void InputInjector::injectInput(std::string frame) {
-  core_->queue().Post([core = core_, frame = std::move(frame)] { core->handleFrame(frame); });
+  if (core_->pending().push(std::move(frame))) {
+    core_->queue().Post([core = core_] { core->drainFrames(); });
+  }
 }
 
 void InputInjector::setPeerConnected(bool connected) {
-  core_->queue().Post([core = core_, connected] { core->setPeerConnected(connected); });
+  // Frames from a controller that is gone are stale, but a key-up among them must still reach the
+  // desktop: nothing else releases on a link change.
+  postControl(connected ? Discard::None : Discard::AllButReleases, "peerDisconnected",
+              [connected](InjectorCore& core) { core.setPeerConnected(connected); });
 }
 
 void InputInjector::setCaptureRect(std::optional<CaptureRect> capture) {
-  core_->queue().Post([core = core_, capture] { core->setCaptureRect(capture); });
+  postControl(Discard::None, {}, [capture](InjectorCore& core) { core.setCaptureRect(capture); });
 }
 
 void InputInjector::setInputMode(InputMode mode) {
-  core_->queue().Post([core = core_, mode] { core->applyMode(mode); });
+  // Only the switch from control to view releases, so only it may drop the key-ups waiting too.
+  const bool toView = requestedMode_ == InputMode::Control && mode == InputMode::View;
+  requestedMode_ = mode;
+  postControl(toView ? Discard::All : Discard::None, "viewMode",
+              [mode](InjectorCore& core) { core.applyMode(mode); });
 }
 
 void InputInjector::releaseHeldInput(std::string reason) {
-  core_->queue().Post([core = core_, reason = std::move(reason)] { core->releaseHeld(reason); });
+  const std::string cause = reason;
+  postControl(Discard::All, cause,
+              [reason = std::move(reason)](InjectorCore& core) { core.releaseHeld(reason); });
 }
 
 bool InputInjector::releaseAllAndWait(std::string reason, std::int64_t limitMs) {
-  const bool finished =
-      core_->queue().PostAndWait([core = core_, reason] { core->releaseHeld(reason); }, limitMs);
+  const bool finished = postControlAndWait(
+      Discard::All, reason, [reason](InjectorCore& core) { core.releaseHeld(reason); }, limitMs);
   if (!finished) {
     core_->log("input: release-all (" + reason + ") did not finish within " +
                std::to_string(limitMs) + "ms");
@@ -57,11 +69,30 @@ bool InputInjector::releaseAllAndWait(std::string reason, std::int64_t limitMs) 
 }
 
 bool InputInjector::flushForTesting(std::int64_t limitMs) {
-  return core_->queue().PostAndWait([] {}, limitMs);
+  return postControlAndWait(
+      Discard::None, {}, [](InjectorCore&) {}, limitMs);
 }
 
 bool InputInjector::runForTesting(std::function<void(InjectorCore&)> task, std::int64_t limitMs) {
-  return core_->queue().PostAndWait([core = core_, task = std::move(task)] { task(*core); },
+  return postControlAndWait(Discard::None, {}, std::move(task), limitMs);
+}
+
+std::function<void()> InputInjector::controlTask(Discard discard, std::string cause,
+                                                 ControlBody body) {
+  std::uint64_t ordinal = 0;
+  const std::size_t discarded = core_->pending().beginControl(discard, ordinal);
+  return [core = core_, ordinal, discarded, cause = std::move(cause), body = std::move(body)] {
+    core->runControl(ordinal, discarded, cause, body);
+  };
+}
+
+void InputInjector::postControl(Discard discard, std::string cause, ControlBody body) {
+  core_->queue().Post(controlTask(discard, std::move(cause), std::move(body)));
+}
+
+bool InputInjector::postControlAndWait(Discard discard, std::string cause, ControlBody body,
+                                       std::int64_t limitMs) {
+  return core_->queue().PostAndWait(controlTask(discard, std::move(cause), std::move(body)),
                                     limitMs);
 }
 

@@ -3,9 +3,20 @@
 //
 // Contract:
 // - Threads: construct, destroy and call every public member on one thread (the platform
-//   thread). Each call only posts a task to the injector's own queue, whose single worker (the
-//   injection thread) does all input work in exactly the order the calls were made. Only
+//   thread). Each call only queues work for the injector's own worker (the injection thread),
+//   which does all input work in exactly the order the calls were made, less the stale frames
+//   below. A frame costs the caller one copy of its text into the pending frames and, when no
+//   drain task is queued, one post; it is never decoded on the calling thread. Only
 //   releaseAllAndWait and destruction wait, and always with a limit.
+// - Stale frames: setPeerConnected(false), setInputMode from control to view, releaseHeldInput,
+//   releaseAllAndWait and destruction discard, undecoded, every frame queued before the call and
+//   not yet started (setPeerConnected(false) keeps those that may be releases: nothing else lets
+//   go of their keys). The call's own work then runs as soon as the frame in progress is done.
+//   Every other task keeps its place; the injector writes "input: discarded N stale frame(s)
+//   (CAUSE)" and raises an InputDiscarded event. Guaranteed by the stamps of pending_frames.h:
+//   the discard and the call's stamp are taken together, under the pending frames' lock.
+// - Backlog: pending frames are bounded (pending_frames.h); moves waiting behind a move collapse
+//   or share one SendInput call (injector_core.h).
 // - Nothing about a frame's fate is returned: problems become at most one log line each, through
 //   the log sink, which is called from the injection thread and, at teardown and on a release
 //   time-out, from the calling thread.
@@ -15,9 +26,9 @@
 //   setPeerConnected(true).
 // - Ownership: the injector owns its input system and its queue. State is shared with the tasks
 //   it posts, so a worker left running after a failed shutdown never touches freed memory.
-// - Destruction releases held input ("destructor", up to 1000 ms), then stops the worker (up to
-//   1000 ms); frames still queued at that point are discarded undecoded. A worker stuck in
-//   SendInput past both limits is left behind and releases what is held once it returns.
+// - Destruction discards the frames still queued, releases held input ("destructor", up to
+//   1000 ms), then stops the worker (up to 1000 ms). A worker stuck in SendInput past both limits
+//   is left behind and releases what is held once it returns.
 #ifndef ORVANE_WIN_INPUT_INJECTOR_H_
 #define ORVANE_WIN_INPUT_INJECTOR_H_
 
@@ -32,6 +43,7 @@
 #include "win/injector_event.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
+#include "win/pending_frames.h"
 #include "win/pointer_geometry.h"
 
 namespace orvane::win {
@@ -72,13 +84,24 @@ class InputInjector {
   // false; the release still runs when the injection thread gets to it.
   bool releaseAllAndWait(std::string reason, std::int64_t limitMs);
 
-  // Test hooks. Waits at most limitMs for every task posted so far to have run.
+  // Test hooks. Waits at most limitMs for every frame and task posted so far to have run.
   bool flushForTesting(std::int64_t limitMs);
-  // Runs task on the injection thread with the injector's state, waiting at most limitMs.
+  // Runs task on the injection thread with the injector's state, in order with the frames and
+  // tasks around it, waiting at most limitMs.
   bool runForTesting(std::function<void(InjectorCore&)> task, std::int64_t limitMs);
 
  private:
+  using ControlBody = std::function<void(InjectorCore&)>;
+
+  // Applies the discard rule and stamps the task that runs `body` in its place among the frames.
+  std::function<void()> controlTask(Discard discard, std::string cause, ControlBody body);
+  void postControl(Discard discard, std::string cause, ControlBody body);
+  bool postControlAndWait(Discard discard, std::string cause, ControlBody body,
+                          std::int64_t limitMs);
+
   std::shared_ptr<InjectorCore> core_;
+  // The mode as the last setInputMode call left it, which the worker will apply in order.
+  InputMode requestedMode_ = InputMode::Control;
 };
 
 }  // namespace orvane::win

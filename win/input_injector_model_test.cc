@@ -1,14 +1,18 @@
 // Seeded random frames, link and mode changes, releases, watchdog firings and flips of the host's
-// swapped-buttons setting, checked against a model of what must be held. ORVANE_MODEL_STEPS sets
-// the steps (default 9000; 1000000 soaks).
+// swapped-buttons setting, queued behind a held injection thread so that every call that ends
+// control meets waiting frames, checked against a model of what must be held. ORVANE_MODEL_STEPS
+// sets the steps (default 9000; 1000000 soaks).
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "win/held_input.h"
 #include "win/input_injector.h"
@@ -32,6 +36,108 @@ constexpr std::int16_t kKeyStates[] = {0, 1, -32768};
 
 using InputInjectorModel = InjectorTest;
 
+// Holds the injection thread in a task of its own, so that everything posted meanwhile is still
+// waiting when a call discards stale frames.
+class Gate {
+ public:
+  void close(InputInjector& injector, std::int64_t limitMs) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      open_ = false;
+    }
+    ASSERT_TRUE(injector.runForTesting(
+        [this](InjectorCore& core) { core.queue().Post([this] { wait(); }); }, limitMs));
+  }
+  void open() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+
+ private:
+  void wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    opened_.wait(lock, [this] { return open_; });
+  }
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = true;
+};
+
+// What the model expects held, from the calls and frames in the order the injector runs them.
+struct Model {
+  enum class Op { Link, Mode, Release, ReleaseAll, KeyDown, KeyUp, ButtonDown, ButtonUp };
+  struct Step {
+    Op op;
+    std::uint16_t scanId = 0;
+    int button = 0;
+    bool link = false;
+    InputMode mode = InputMode::Control;
+  };
+
+  // A call that ends control drops what still waits; a disconnect keeps the possible releases.
+  void discardWaiting(bool keepReleases) {
+    std::vector<Step> kept;
+    for (const Step& step : waiting) {
+      const bool frame = step.op >= Op::ReleaseAll;
+      const bool release =
+          step.op == Op::ReleaseAll || step.op == Op::KeyUp || step.op == Op::ButtonUp;
+      if (!frame || (keepReleases && release)) kept.push_back(step);
+    }
+    waiting.swap(kept);
+  }
+  void run(bool swapped) {
+    for (const Step& step : waiting) apply(step, swapped);
+    waiting.clear();
+  }
+  void apply(const Step& step, bool swapped) {
+    const bool full = link && mode == InputMode::Control;
+    switch (step.op) {
+      case Op::Link:
+        link = step.link;
+        break;
+      case Op::Mode:
+        if (mode == InputMode::Control && step.mode == InputMode::View) clear();
+        mode = step.mode;
+        break;
+      case Op::Release:
+      case Op::ReleaseAll:
+        clear();
+        break;
+      case Op::KeyDown:
+        if (full) keys.insert(step.scanId);
+        break;
+      case Op::KeyUp:
+        keys.erase(step.scanId);
+        break;
+      case Op::ButtonDown: {
+        const int host = swapped && step.button < 2 ? 1 - step.button : step.button;
+        bool free = hostButtons.count(step.button) == 0;
+        for (const auto& held : hostButtons) free = free && held.second != host;
+        if (full && free) hostButtons[step.button] = host;
+        break;
+      }
+      case Op::ButtonUp:
+        hostButtons.erase(step.button);
+        break;
+    }
+  }
+  void clear() { keys.clear(), hostButtons.clear(); }
+  std::uint32_t buttons() const {
+    std::uint32_t bits = 0;
+    for (const auto& held : hostButtons) bits |= 1u << held.second;
+    return bits;
+  }
+
+  bool link = false;
+  InputMode mode = InputMode::Control;
+  std::set<std::uint16_t> keys;
+  std::map<int, int> hostButtons;  // controller button -> host button it went down as
+  std::vector<Step> waiting;       // posted behind the gate, not yet run
+};
+
 TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
   const char* text = std::getenv("ORVANE_MODEL_STEPS");
   const std::uint64_t steps =
@@ -47,6 +153,8 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
       EXPECT_TRUE(stray <= 0xFFFF && isModifierScan(static_cast<std::uint16_t>(stray))) << stray;
     }
   };
+  using Op = Model::Op;
+  Gate gate;
   for (std::uint32_t seed = 0; seed < sequences; ++seed) {
     SCOPED_TRACE(seed);
     if (seed % kSequencesPerInjector == 0) {
@@ -58,81 +166,94 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
       return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
     for (const std::int32_t vk : kSweepVirtualKeys) input_->setKeyState(vk, kKeyStates[pick(3)]);
-    bool link = false;
-    InputMode mode = InputMode::Control;
-    std::set<std::uint16_t> keys;
-    std::map<int, int> hostButtons;  // controller button -> host button it went down as
+    Model model;
+    InputMode requested = InputMode::Control;
+    bool linkRequested = false;
     bool swapped = false;
     input_->setMetric(kMetricSwapButton, 0);
     injector_->setPeerConnected(false);
-    injector_->setInputMode(mode);
+    injector_->setInputMode(requested);
     ASSERT_TRUE(injector_->releaseAllAndWait("unspecified", kLimitMs));
+    gate.close(*injector_, kLimitMs);
+    // Lets everything behind the gate run, then compares what the system holds with the model.
+    const auto settle = [&] {
+      gate.open();
+      model.run(swapped);
+      flush();
+      ASSERT_EQ(input_->downKeys(), model.keys);
+      ASSERT_EQ(input_->downButtons(), model.buttons());
+    };
     for (std::uint64_t i = 0; i < kStepsPerSequence; ++i) {
       const auto [usage, scanId] = kKeys[pick(std::size(kKeys))];
+      const auto scan = static_cast<std::uint16_t>(scanId);
       const int button = static_cast<int>(pick(3));
-      const bool full = link && mode == InputMode::Control;
       const std::size_t action = pick(13);
-      bool released = action >= 2 && action <= 5;  // nothing may be down afterwards
       switch (action) {
         case 0:
-          injector_->setPeerConnected(link = !link);
+          if (!(linkRequested = !linkRequested)) model.discardWaiting(true);
+          model.waiting.push_back({Op::Link, 0, 0, linkRequested});
+          injector_->setPeerConnected(linkRequested);
           break;
         case 1: {
           const InputMode next = pick(2) == 0 ? InputMode::View : InputMode::Control;
-          released = mode == InputMode::Control && next == InputMode::View;
-          injector_->setInputMode(mode = next);
+          if (requested == InputMode::Control && next == InputMode::View) {
+            model.discardWaiting(false);
+          }
+          model.waiting.push_back({Op::Mode, 0, 0, false, requested = next});
+          injector_->setInputMode(next);
           break;
         }
         case 2:
+          model.discardWaiting(false);
+          model.waiting.push_back({Op::Release});
           injector_->releaseHeldInput("unspecified");
           break;
         case 3:
+          settle();
           EXPECT_TRUE(injector_->releaseAllAndWait("appTerminating", kLimitMs));
+          model.clear();
+          settle();
+          gate.close(*injector_, kLimitMs);
           break;
         case 4:
+          settle();
           run([](InjectorCore& core) { core.applyWatchdog({Fire, 0.0}); });
+          model.clear();
+          settle();
+          gate.close(*injector_, kLimitMs);
           break;
         case 5:
+          model.waiting.push_back({Op::ReleaseAll});
           injector_->injectInput(releaseAll());
           break;
         case 6:
         case 7:
-          if (full) keys.insert(static_cast<std::uint16_t>(scanId));
+          model.waiting.push_back({Op::KeyDown, scan});
           injector_->injectInput(keyDown(usage));
           break;
         case 8:
-          keys.erase(static_cast<std::uint16_t>(scanId));
+          model.waiting.push_back({Op::KeyUp, scan});
           injector_->injectInput(keyUp(usage));
           break;
-        case 9: {
-          const int host = swapped && button < 2 ? 1 - button : button;
-          bool free = hostButtons.count(button) == 0;
-          for (const auto& held : hostButtons) free = free && held.second != host;
-          if (full && free) hostButtons[button] = host;
+        case 9:
+          model.waiting.push_back({Op::ButtonDown, 0, button});
           injector_->injectInput(buttonDown(button, 0.25, 0.75));
           break;
-        }
         case 10:
-          hostButtons.erase(button);
+          model.waiting.push_back({Op::ButtonUp, 0, button});
           injector_->injectInput(buttonUp(button));
           break;
         case 11:
           // The host's user flips the left-handed setting; the press reads it on the worker.
-          flush();
+          settle();
           input_->setMetric(kMetricSwapButton, (swapped = !swapped) ? 1 : 0);
+          gate.close(*injector_, kLimitMs);
           break;
         default:
           injector_->injectInput(pick(2) == 0 ? move(0.5, 0.5) : wheel(0, 90));
       }
-      if (released) keys.clear(), hostButtons.clear();
-      if (released || i + 1 == kStepsPerSequence) {
-        flush();
-        std::uint32_t buttons = 0;
-        for (const auto& held : hostButtons) buttons |= 1u << held.second;
-        ASSERT_EQ(input_->downKeys(), keys);
-        ASSERT_EQ(input_->downButtons(), buttons);
-      }
     }
+    settle();
   }
   finish();
 }

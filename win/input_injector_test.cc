@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -69,6 +71,7 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
       injector_->injectInput(frame);
     }
   }
+  flush();  // a disconnect would discard what is still waiting
   injector_->setPeerConnected(false);
   injector_->injectInput(keyUp(kUsageA));
   injector_->injectInput(buttonUp(2));
@@ -91,7 +94,8 @@ TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
   input_->setKeyState(0xA0, 0);       // left Shift: unknown state, swept
   input_->setKeyState(0xA3, -32768);  // right Ctrl: physically down, swept
   injector_->releaseHeldInput("unspecified");
-  injector_->injectInput(wheel(0, 30));        // would complete a notch had the remainder survived
+  injector_->injectInput(wheel(0, 30));  // would complete a notch had the remainder survived
+  flush();
   injector_->releaseHeldInput("unspecified");  // nothing held: only the sweep
   flush();
   const auto batches = input_->batches();
@@ -224,8 +228,10 @@ TEST_F(InputInjectorTest, CaptureRect_FollowsADisplayChangeAndReturnsToThePrimar
 // kind per second of the injector's clock; never for a frame that simply reaches the desktop.
 TEST_F(InputInjectorTest, Events_VerdictChangesReleasesAndRefusalsOncePerSecondPerKind) {
   input_->setCursor({10, 10}, true, true);
-  for (const std::string& frame : {move(0.5, 0.5), move(0.6, 0.6), keyDown(kUsageCapsLock),
-                                   keyDown(kUsageCapsLock), keyUp(kUsageB)}) {
+  injector_->injectInput(move(0.5, 0.5));
+  flush();  // so that the next move does not collapse it
+  for (const std::string& frame :
+       {move(0.6, 0.6), keyDown(kUsageCapsLock), keyDown(kUsageCapsLock), keyUp(kUsageB)}) {
     injector_->injectInput(frame);
   }
   for (const double at : {0.999, 1.0}) {
@@ -233,6 +239,7 @@ TEST_F(InputInjectorTest, Events_VerdictChangesReleasesAndRefusalsOncePerSecondP
     now_->store(at);
     injector_->injectInput(keyDown(kUsageCapsLock));
   }
+  flush();
   injector_->releaseHeldInput("unspecified");  // nothing held, nothing swept: no event
   flush();
   input_->setCursor({10, 10}, true);
@@ -248,26 +255,111 @@ TEST_F(InputInjectorTest, Events_VerdictChangesReleasesAndRefusalsOncePerSecondP
                    "refused caps-lock 0 0 0", "reach discarded 0 0 0", "released viewMode 1 1 1"}));
 }
 
-// Queued frames are handled before the destructor's release; a worker stuck in SendInput past
-// both limits is left behind and releases once it returns.
+// Frames still queued are discarded by the destructor; a worker stuck in SendInput past both
+// limits is left behind and releases once it returns.
 TEST_F(InputInjectorTest, Destruction_ReleasesEvenAfterAStuckSendInput) {
   for (const bool stuck : {false, true}) {
     start();
     input_->pauseSends(true);
     injector_->injectInput(keyDown(kUsageA));
     ASSERT_TRUE(input_->waitPausedInSend(10s));
-    injector_->injectInput(keyDown(kUsageB));  // discarded undecoded when stuck
-    if (!stuck) input_->pauseSends(false);
+    injector_->injectInput(keyDown(kUsageB));
+    // The destructor waits 1000 ms for its release: 200 ms in, it has long discarded B.
+    std::thread unpause([this, stuck] {
+      if (!stuck) {
+        std::this_thread::sleep_for(200ms);
+        input_->pauseSends(false);
+      }
+    });
     injector_.reset();
+    unpause.join();
     EXPECT_EQ(input_->waitSystemDestroyed(0ms), !stuck);
     input_->pauseSends(false);
     ASSERT_TRUE(input_->waitSystemDestroyed(10s));
     const Lines expected = stuck ? Lines{"input: the injection thread did not stop within 1000ms",
                                          "input: releasing held input (destructor): 1 event(s)"}
-                                 : Lines{"input: releasing held input (destructor): 2 event(s)"};
+                                 : Lines{"input: discarded 1 stale frame(s) (destructor)",
+                                         "input: releasing held input (destructor): 1 event(s)"};
     EXPECT_EQ(lines(), expected);
     EXPECT_THAT(input_->downKeys(), IsEmpty());
   }
+}
+
+// While a send is stuck, frames queue up behind it. Each call that ends the controller's control
+// discards them (a disconnect keeps possible releases), runs next, and later frames run after it.
+TEST_F(InputInjectorTest, StaleFrames_DiscardedByEachCallThatEndsControl) {
+  struct Case {
+    const char* cause;
+    std::function<void(InputInjector&)> call;
+    std::size_t discarded;
+    bool laterFrameRuns;
+  };
+  const Case cases[] = {
+      {"unspecified", [](InputInjector& i) { i.releaseHeldInput("unspecified"); }, 4, true},
+      {"appTerminating", [](InputInjector& i) { i.releaseAllAndWait("appTerminating", 0); }, 4,
+       true},
+      {"viewMode", [](InputInjector& i) { i.setInputMode(InputMode::View); }, 4, false},
+      {"peerDisconnected", [](InputInjector& i) { i.setPeerConnected(false); }, 3, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cause);
+    start();
+    input_->pauseSends(true);
+    injector_->injectInput(keyDown(kUsageA));
+    ASSERT_TRUE(input_->waitPausedInSend(10s));
+    for (const std::string& frame : {keyDown(kUsageB), buttonDown(0), move(0.3, 0.3)}) {
+      injector_->injectInput(frame);
+    }
+    injector_->injectInput(keyUp(kUsageA));  // a disconnect keeps it: nothing else lets A go
+    c.call(*injector_);
+    injector_->injectInput(keyDown(kUsageB));
+    input_->pauseSends(false);
+    flush();
+    std::vector<std::vector<std::string>> sent;
+    for (const auto& batch : input_->batches()) sent.push_back(describe(batch));
+    std::vector<std::vector<std::string>> expected = {{"key 1E down"}, {"key 1E up"}};
+    if (c.laterFrameRuns) expected.push_back({"key 30 down"});
+    EXPECT_EQ(sent, expected);
+    EXPECT_THAT(lines(), Contains("input: discarded " + std::to_string(c.discarded) +
+                                  " stale frame(s) (" + c.cause + ")"));
+    EXPECT_THAT(input_->events(),
+                Contains(std::string("discarded ") + c.cause + ' ' + std::to_string(c.discarded)));
+  }
+}
+
+// Behind a move, waiting hover moves collapse into the newest; during a drag every move is sent,
+// in one call; nothing collapses across another frame.
+TEST_F(InputInjectorTest, WaitingMoves_HoverCollapsesDragSharesOneSend) {
+  input_->pauseSends(true);
+  injector_->injectInput(keyDown(kUsageA));
+  ASSERT_TRUE(input_->waitPausedInSend(10s));
+  for (const std::string& frame :
+       {move(0.0, 0.0), move(0.25, 0.0), move(0.5, 0.0), wheel(0, 120), move(0.75, 0.0),
+        buttonDown(0, 1.0, 0.0), move(0.0, 1.0), move(0.5, 1.0), buttonUp(0, 1.0, 1.0)}) {
+    injector_->injectInput(frame);
+  }
+  input_->pauseSends(false);
+  flush();
+  std::vector<std::vector<std::string>> sent;
+  for (const auto& batch : input_->batches()) {
+    std::vector<std::string> line;
+    for (const InjectEvent& e : batch) {
+      const bool absolute = (e.flags & kMouseAbsolute) != 0;
+      line.push_back(e.kind == InjectEventKind::Keyboard ? "key"
+                     : absolute         ? std::to_string(e.dx) + ',' + std::to_string(e.dy)
+                     : e.mouseData != 0 ? "wheel"
+                                        : "button");
+    }
+    sent.push_back(line);
+  }
+  EXPECT_EQ(sent, (std::vector<std::vector<std::string>>{{"key"},
+                                                         {"32768,0"},
+                                                         {"wheel"},
+                                                         {"49151,0"},
+                                                         {"65535,0", "button"},
+                                                         {"0,65535", "32768,65535"},
+                                                         {"65535,65535", "button"}}));
+  EXPECT_THAT(input_->events(), Contains("collapsed  2"));
 }
 
 }  // namespace

@@ -10,12 +10,16 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
+#include "runner/input_observer.h"
 #include "runner/plugin_host.h"
 #include "win/testing/test_frames.h"
 
@@ -133,8 +137,30 @@ class PluginTest : public ::testing::Test {
   // Links up and presses A, so that a release has something to let go of.
   void HoldKeyA() {
     ASSERT_EQ(Call("setPeerConnected", Arg("connected", true)).kind, Kind::Success);
-    const std::string frame = win::test::keyDown(win::test::kUsageA);
+    InjectAndWait(win::test::keyDown(win::test::kUsageA), [](const runner::ObservedEvent& e) {
+      return e.kind == runner::ObservedKind::Key && e.scanCode == 0x1E && !e.keyUp;
+    });
+  }
+
+  // Injects the frame and waits until input it caused reached the system, so that a release or a
+  // disconnect after it finds it done instead of discarding it as stale.
+  void InjectAndWait(const std::string& frame,
+                     const std::function<bool(const runner::ObservedEvent&)>& arrived) {
+    if (!observing_) {
+      observing_ = observer_.Start();
+      ASSERT_TRUE(observing_) << "the hooks could not be installed";
+    }
+    observer_.Take();
     ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).kind, Kind::Success);
+    constexpr auto kLimit = std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + kLimit;
+    for (;;) {
+      for (const runner::ObservedEvent& event : observer_.Snapshot()) {
+        if (event.injected && arrived(event)) return;
+      }
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the frame's input never arrived";
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
 
   std::unique_ptr<runner::PluginHost> host_;
@@ -142,6 +168,8 @@ class PluginTest : public ::testing::Test {
  private:
   wchar_t logPath_[MAX_PATH] = {};
   int savedStderr_ = -1;
+  runner::InputObserver observer_;
+  bool observing_ = false;
 };
 
 }  // namespace orvane::plugin_test

@@ -68,13 +68,18 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   void log(const std::string& line) {
     locked([&] { lines_.push_back(line); });
   }
-  // Events as "KIND TEXT KEYS BUTTONS SWEEP", KIND being reach, released or refused.
+  // Events as "KIND TEXT KEYS BUTTONS SWEEP", KIND being reach, released or refused, or as
+  // "KIND TEXT COUNT" for discarded, dropped and collapsed.
   std::vector<std::string> events() const { return get(&FakeInput::events_); }
   void event(const InjectorEvent& e) {
-    const char* const kinds[] = {"reach ", "released ", "refused "};
+    const char* const kinds[] = {"reach ",     "released ", "refused ",
+                                 "discarded ", "dropped ",  "collapsed "};
+    const bool counted = e.kind >= InjectorEvent::Kind::InputDiscarded;
     locked([&] {
-      events_.push_back(kinds[static_cast<int>(e.kind)] + e.text + ' ' + std::to_string(e.keys) +
-                        ' ' + std::to_string(e.buttons) + ' ' + std::to_string(e.sweep));
+      events_.push_back(kinds[static_cast<int>(e.kind)] + e.text + ' ' +
+                        (counted ? std::to_string(e.count)
+                                 : std::to_string(e.keys) + ' ' + std::to_string(e.buttons) + ' ' +
+                                       std::to_string(e.sweep)));
     });
   }
 
