@@ -105,7 +105,10 @@ class Driver {
       if (options_.trace) Print(TraceLine(event));
     }
     const std::vector<std::vector<uint8_t>> events = platform_.TakeEvents();
-    for (const std::vector<uint8_t>& event : events) Print(EventLine(event));
+    for (const std::vector<uint8_t>& event : events) {
+      summary_.Hear(event);
+      Print(EventLine(event));
+    }
     return !observed.empty() || !events.empty();
   }
 

@@ -55,6 +55,17 @@ void SessionSummary::CountReply(MethodReply::Kind kind) {
   if (kind == MethodReply::Kind::NotImplemented) ++notImplemented_;
 }
 
+void SessionSummary::Hear(const std::vector<std::uint8_t>& event) {
+  const MethodReply decoded = DecodeMethodReply(event);
+  if (decoded.kind != MethodReply::Kind::Success) return;
+  const Json map = ValueToJson(decoded.value);
+  if (!map.is_object() || map.value("event", "") != "inputCollapsed") return;
+  const auto moves = map.find("moves");
+  if (moves != map.end() && moves->is_number_unsigned()) {
+    collapsedMoves_ += moves->get<std::uint64_t>();
+  }
+}
+
 void SessionSummary::Observe(const ObservedEvent& event) {
   if (event.kind == ObservedKind::Key) {
     ++keys_;
@@ -91,6 +102,7 @@ std::string SessionSummary::Line(const std::string& ended) const {
   counts["bad_requests"] = badRequests_;
   counts["injected_keys"] = keys_;
   counts["injected_mouse"] = mouse_;
+  counts["collapsed_moves"] = collapsedMoves_;
   counts["held_at_end"] = heldAtEnd_;
   counts["held_after_teardown"] = HeldNow();
   counts["ended"] = ended;

@@ -25,6 +25,10 @@ class SessionSummary {
   // state: a down adds, an up removes.
   void Observe(const ObservedEvent& event);
 
+  // Adds the moves of an inputCollapsed event the session heard (on its event channel, after a
+  // listen request); other events change nothing.
+  void Hear(const std::vector<std::uint8_t>& event);
+
   // Marks the moment before the plugin's teardown; Line reports the held state at that moment
   // and now.
   void MarkTeardown() { heldAtEnd_ = HeldNow(); }
@@ -33,7 +37,7 @@ class SessionSummary {
   std::vector<std::string> HeldNow() const;
 
   // {"summary": {"requests": ..., "errors": ..., "not_implemented": ..., "bad_requests": ...,
-  //  "injected_keys": ..., "injected_mouse": ..., "held_at_end": [...],
+  //  "injected_keys": ..., "injected_mouse": ..., "collapsed_moves": ..., "held_at_end": [...],
   //  "held_after_teardown": [...], "ended": ENDED}}, ENDED being "end-of-input" or "quit"
   std::string Line(const std::string& ended) const;
 
@@ -44,6 +48,7 @@ class SessionSummary {
   std::size_t badRequests_ = 0;
   std::size_t keys_ = 0;
   std::size_t mouse_ = 0;
+  std::uint64_t collapsedMoves_ = 0;
   std::set<std::uint32_t> heldKeys_;    // scan code, with 0xE000 added for extended keys
   std::set<ObservedKind> heldButtons_;  // the Down kind of each held button
   std::vector<std::string> heldAtEnd_;
