@@ -40,6 +40,7 @@ void HookStamps::Add(const runner::ObservedEvent& event) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stamps_.push_back(now);
+    keyUps_.push_back(event.kind == runner::ObservedKind::Key && event.keyUp);
   }
   changed_.notify_all();
 }
@@ -47,6 +48,7 @@ void HookStamps::Add(const runner::ObservedEvent& event) {
 void HookStamps::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   stamps_.clear();
+  keyUps_.clear();
   // The observer keeps its own record of every event; nothing here reads it.
   observer_.Take();
 }
@@ -65,6 +67,32 @@ bool HookStamps::WaitForCount(std::size_t count, std::int64_t limitMs) const {
 std::int64_t HookStamps::At(std::size_t index) const {
   std::lock_guard<std::mutex> lock(mutex_);
   return stamps_[index];
+}
+
+bool HookStamps::WaitForKeyUp(std::size_t from, std::int64_t limitMs, std::int64_t& at) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  std::size_t index = from;
+  const bool found = changed_.wait_for(lock, std::chrono::milliseconds(limitMs), [&] {
+    while (index < keyUps_.size() && !keyUps_[index]) ++index;
+    return index < keyUps_.size();
+  });
+  if (found) at = stamps_[index];
+  return found;
+}
+
+bool HookStamps::WaitForQuiet(std::int64_t quietMs, std::int64_t limitMs,
+                              std::int64_t& last) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const std::size_t seen = stamps_.size();
+    if (!changed_.wait_for(lock, std::chrono::milliseconds(quietMs),
+                           [&] { return stamps_.size() > seen; })) {
+      last = stamps_.empty() ? 0 : stamps_.back();
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace orvane::bench

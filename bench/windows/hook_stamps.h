@@ -38,12 +38,20 @@ class HookStamps {
   // The stamp of the index-th injected event since the last Clear; index < Count().
   std::int64_t At(std::size_t index) const;
 
+  // Waits at most limitMs for a key-up at or after stamp `from`; true with its stamp in `at`.
+  bool WaitForKeyUp(std::size_t from, std::int64_t limitMs, std::int64_t& at) const;
+
+  // Waits until no stamp has come for quietMs (at most limitMs in all); true then, with the last
+  // stamp since the last Clear in `last` (0 when there is none).
+  bool WaitForQuiet(std::int64_t quietMs, std::int64_t limitMs, std::int64_t& last) const;
+
  private:
   void Add(const runner::ObservedEvent& event);
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   std::vector<std::int64_t> stamps_;
+  std::vector<bool> keyUps_;  // per stamp: a key-up
   // Last: its hook thread stops before the stamps go.
   runner::InputObserver observer_;
 };

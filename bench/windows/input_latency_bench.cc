@@ -1,7 +1,8 @@
 // The input path's latency through the real plugin DLL: injectInput delivered through the embedder
 // stand-in on the platform thread until the event reaches the system (a low-level hook), against
 // the same events sent with SendInput from a plain thread of this process; the platform thread's
-// cost per call; and a burst of frames back to back. Prints plain `key=value` lines.
+// cost per call; and bursts of frames back to back (backlog_bench.h). Prints plain `key=value`
+// lines.
 //
 //   input_latency_bench [SAMPLES [BURST]]   defaults 2000 and 10000
 #include <windows.h>
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/windows/backlog_bench.h"
 #include "bench/windows/handoff_worker.h"
 #include "bench/windows/hook_stamps.h"
 #include "bench/windows/latency_stats.h"
@@ -48,7 +50,6 @@ constexpr double kMicrosPerSecond = 1e6;
 constexpr double kLatencyP50Goal = 1.5;
 constexpr double kLatencyP99Goal = 2.0;
 constexpr double kPlatformCostGoal = 3.0;
-constexpr double kBurstGoal = 1.5;
 // The plugin's tag on injected input, so the floor's events look like the plugin's.
 constexpr ULONG_PTR kInjectedTag = 0x4F52564E;
 
@@ -113,7 +114,8 @@ class Bench {
     }
     ReportLatency();
     ReportBreakdown();
-    Burst(burst);
+    const double floorBurstMs = BestFloorBurst(burst);
+    BacklogBench(host_, stamps_).Run(burst, floorBurstMs, Summarize(floor_).p50);
     SendRateWithoutHooks(burst);
   }
 
@@ -224,31 +226,6 @@ class Bench {
     Say(RatioLine("platform_thread_p99", inject.p99, permissions.p99, kPlatformCostGoal));
   }
 
-  // The plugin: frames delivered back to back on the platform thread, until the last one's event
-  // reached the system. The queue is every frame delivered whose event has not arrived yet.
-  double PluginBurst(std::size_t count, std::size_t round) {
-    stamps_.Clear();
-    std::size_t longestQueue = 0;
-    const std::int64_t start = Ticks();
-    for (std::size_t i = 0; i < count; ++i) {
-      std::int64_t delivered = 0;
-      Deliver(frames_[next_++ % 2], delivered);
-      const std::size_t arrived = stamps_.Count();
-      if (arrived <= i) longestQueue = std::max(longestQueue, i + 1 - arrived);
-    }
-    const std::int64_t allDelivered = Ticks();
-    if (!stamps_.WaitForCount(count, kBurstLimitMs)) Fail("the burst's events never all arrived");
-    const double drainedMs = TicksToMicros(stamps_.At(count - 1) - start) / kMicrosPerMilli;
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "burst_plugin round=%zu frames=%zu drained_ms=%.1f delivered_ms=%.1f "
-                  "longest_queue=%zu",
-                  round, count, drainedMs, TicksToMicros(allDelivered - start) / kMicrosPerMilli,
-                  longestQueue);
-    Say(line);
-    return drainedMs;
-  }
-
   // The floor: as many events, one SendInput each, back to back from a plain thread.
   double FloorBurst(std::size_t count, std::size_t round) {
     stamps_.Clear();
@@ -269,18 +246,14 @@ class Bench {
     return drainedMs;
   }
 
-  // Alternating rounds; the ratio compares the best round of each, the one least disturbed by
-  // the rest of the machine.
-  void Burst(std::size_t count) {
-    double plugin = 0.0;
-    double floor = 0.0;
+  // The best of a few rounds, the one least disturbed by the rest of the machine, in ms.
+  double BestFloorBurst(std::size_t count) {
+    double best = 0.0;
     for (std::size_t round = 1; round <= kBurstRounds; ++round) {
-      const double pluginMs = PluginBurst(count, round);
       const double floorMs = FloorBurst(count, round);
-      plugin = round == 1 ? pluginMs : std::min(plugin, pluginMs);
-      floor = round == 1 ? floorMs : std::min(floor, floorMs);
+      best = round == 1 ? floorMs : std::min(best, floorMs);
     }
-    Say(RatioLine("burst", plugin, floor, kBurstGoal));
+    return best;
   }
 
   // What SendInput alone sustains back to back once the hooks are gone: with the floor's burst,
