@@ -98,6 +98,10 @@ std::optional<LRESULT> OrvaneNativePlugin::HandleTopLevelWindowMessage(UINT mess
   if (appTerminating && injector_) {
     injector_->releaseAllAndWait(kAppTerminatingReason, kAppTerminatingReleaseLimitMs);
   }
+  // The injector keeps the desktop's metrics between frames; these say they may have changed.
+  if ((message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE) && injector_) {
+    injector_->refreshDesktop();
+  }
   // Posted, not sent at once, so it keeps its place among the events raised elsewhere.
   if (message == WM_DISPLAYCHANGE) events_->Post(DisplaysChangedValue());
   return std::nullopt;

@@ -228,7 +228,7 @@ void InjectorCore::reportBacklog(bool drained) {
 }
 
 void InjectorCore::warnIfPrimaryOnSeveralMonitors() {
-  if (!warned_.multipleMonitors && inputSystem_->getSystemMetrics(kMetricMonitorCount) > 1) {
+  if (!warned_.multipleMonitors && desktop().monitorCount > 1) {
     warned_.multipleMonitors = true;
     log("input: more than one monitor — pointer coordinates are mapped onto the PRIMARY display, "
         "so clicks land on the wrong screen if the captured screen is not the primary one "
@@ -236,21 +236,28 @@ void InjectorCore::warnIfPrimaryOnSeveralMonitors() {
   }
 }
 
-PointerGeometry InjectorCore::geometryFor(const WireMessage& message) const {
+const DesktopFacts& InjectorCore::desktop() {
+  if (!desktop_) {
+    desktop_ = readDesktopFacts(*inputSystem_);
+  }
+  return *desktop_;
+}
+
+PointerGeometry InjectorCore::geometryFor(const WireMessage& message) {
   const bool positioned = message.kind == WireKind::Move || message.kind == WireKind::ButtonDown ||
                           message.kind == WireKind::ButtonUp;
   if (!capture_ || !positioned) {
     return PointerGeometry{};
   }
-  return captureGeometry(*capture_, inputSystem_->getSystemMetrics(kMetricVirtualLeft),
-                         inputSystem_->getSystemMetrics(kMetricVirtualTop),
-                         inputSystem_->getSystemMetrics(kMetricVirtualWidth),
-                         inputSystem_->getSystemMetrics(kMetricVirtualHeight));
+  const DesktopFacts& facts = desktop();
+  return captureGeometry(*capture_, facts.virtualLeft, facts.virtualTop, facts.virtualWidth,
+                         facts.virtualHeight);
 }
 
 ButtonLayout InjectorCore::buttonLayoutFor(const WireMessage& message) const {
-  // Read at the press itself: the user may change the setting at any time, and a release follows
-  // the record of what went down, not the setting.
+  // Read at the press itself, never kept: the setting can change without any message reaching the
+  // plugin (SwapMouseButton broadcasts nothing), and a release follows the record of what went
+  // down, not the setting.
   if (message.kind == WireKind::ButtonDown &&
       inputSystem_->getSystemMetrics(kMetricSwapButton) != 0) {
     return ButtonLayout::Swapped;
@@ -321,6 +328,8 @@ void InjectorCore::releaseHeld(std::string_view reason) {
     sendEvents(events);
   }
   const std::size_t sweep = sweepModifiers();
+  // A release is rare and often follows a change of the session: a cheap moment to look again.
+  desktop_.reset();
   cancelWatchdogTask();
   watchdog_.reset();
   probe_.rearm();

@@ -101,7 +101,13 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void setPeerConnected(bool connected) { peerConnected_ = connected; }
   // Pointer positions become fractions of `capture` on the virtual desktop; no value returns to
   // the primary display.
-  void setCaptureRect(std::optional<CaptureRect> capture) { capture_ = capture; }
+  void setCaptureRect(std::optional<CaptureRect> capture) {
+    capture_ = capture;
+    desktop_.reset();
+  }
+  // The desktop may have changed (displays, settings): read its facts again before the next frame
+  // that needs them.
+  void refreshDesktop() { desktop_.reset(); }
   void applyMode(InputMode mode);
   void releaseHeld(std::string_view reason);
   void applyWatchdog(const WatchdogVerdict& verdict);
@@ -122,9 +128,10 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void appendTranslated(const WireMessage& message, std::vector<InjectEvent>& events);
   // Dropped and collapsed frames, as events; `drained` tells that no frame is waiting any more.
   void reportBacklog(bool drained);
-  // The mapping for a message with a position: the virtual desktop's metrics are read for each
-  // one, so a display change needs no new call.
-  PointerGeometry geometryFor(const WireMessage& message) const;
+  // The mapping for a message with a position, from the desktop facts.
+  PointerGeometry geometryFor(const WireMessage& message);
+  // Read when first needed after a refresh, a capture change or a release.
+  const DesktopFacts& desktop();
   ButtonLayout buttonLayoutFor(const WireMessage& message) const;
   void warnIfPrimaryOnSeveralMonitors();
   // Returns how many key-ups it sent.
@@ -147,6 +154,7 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   bool peerConnected_ = false;
   InputMode mode_ = InputMode::Control;
   std::optional<CaptureRect> capture_;
+  std::optional<DesktopFacts> desktop_;
   std::uint64_t watchdogTimerId_ = 0;
   // Owns the reusable platform record array (the injector's event scratch).
   const std::unique_ptr<InputSystem> inputSystem_;

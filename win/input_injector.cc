@@ -44,6 +44,10 @@ void InputInjector::setCaptureRect(std::optional<CaptureRect> capture) {
   postControl(Discard::None, {}, [capture](InjectorCore& core) { core.setCaptureRect(capture); });
 }
 
+void InputInjector::refreshDesktop() {
+  postControl(Discard::None, {}, [](InjectorCore& core) { core.refreshDesktop(); });
+}
+
 void InputInjector::setInputMode(InputMode mode) {
   // Only the switch from control to view releases, so only it may drop the key-ups waiting too.
   const bool toView = requestedMode_ == InputMode::Control && mode == InputMode::View;

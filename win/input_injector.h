@@ -76,6 +76,9 @@ class InputInjector {
   // right and bottom exclusive) instead of the primary display; no value returns to the primary
   // display. Applied in order with the frames around it.
   void setCaptureRect(std::optional<CaptureRect> capture);
+  // The desktop may have changed (WM_DISPLAYCHANGE, WM_SETTINGCHANGE): its monitor count and
+  // virtual-desktop metrics are read again for the next frame that needs them. Applied in order.
+  void refreshDesktop();
   // Switching from Control to View releases everything held.
   void setInputMode(InputMode mode);
   // Releases everything held, then sweeps the modifiers; does not wait.

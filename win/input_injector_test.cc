@@ -203,15 +203,19 @@ TEST_F(InputInjectorTest, CaptureRect_FollowsADisplayChangeAndReturnsToThePrimar
   injector_->injectInput(move(0.0, 1.0));
   flush();
   EXPECT_EQ(std::make_pair(input_->cursor().x, input_->cursor().y), std::make_pair(-1280, 1023));
-  // The other monitors are unplugged: the same rectangle now spans the whole virtual desktop.
+  // The other monitors are unplugged: the same rectangle now spans the whole virtual desktop. The
+  // old metrics hold until the runner's window hears of the change.
   setVirtualDesktop(*input_, left);
+  injector_->injectInput(move(0.0, 1.0));
+  injector_->refreshDesktop();
   injector_->injectInput(buttonDown(0, 1.0, 0.0));
   injector_->injectInput(buttonUp(0, 0.0, 1.0));
   flush();
   const auto batches = input_->batches();
-  ASSERT_EQ(batches.size(), 3u);
-  EXPECT_EQ(std::make_pair(batches[1][0].dx, batches[1][0].dy), std::make_pair(65535, 0));
-  EXPECT_EQ(std::make_pair(batches[2][0].dx, batches[2][0].dy), std::make_pair(0, 65535));
+  ASSERT_EQ(batches.size(), 4u);
+  EXPECT_EQ(batches[1][0].dy, batches[0][0].dy);
+  EXPECT_EQ(std::make_pair(batches[2][0].dx, batches[2][0].dy), std::make_pair(65535, 0));
+  EXPECT_EQ(std::make_pair(batches[3][0].dx, batches[3][0].dy), std::make_pair(0, 65535));
   for (const auto& batch : batches) {
     EXPECT_EQ(batch[0].flags, kMouseMove | kMouseVirtualDesk | kMouseAbsolute);
   }

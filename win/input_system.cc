@@ -1,9 +1,20 @@
-// Portable MulDiv, so geometry arithmetic is the same in native tests and on Windows.
+// The desktop facts in one read, and a portable MulDiv, so geometry arithmetic is the same in
+// native tests and on Windows.
 #include "win/input_system.h"
 
 #include <limits>
 
 namespace orvane::win {
+
+DesktopFacts readDesktopFacts(InputSystem& system) {
+  DesktopFacts facts;
+  facts.monitorCount = system.getSystemMetrics(kMetricMonitorCount);
+  facts.virtualLeft = system.getSystemMetrics(kMetricVirtualLeft);
+  facts.virtualTop = system.getSystemMetrics(kMetricVirtualTop);
+  facts.virtualWidth = system.getSystemMetrics(kMetricVirtualWidth);
+  facts.virtualHeight = system.getSystemMetrics(kMetricVirtualHeight);
+  return facts;
+}
 
 std::int32_t mulDiv(std::int32_t number, std::int32_t numerator, std::int32_t denominator) {
   constexpr std::int32_t kFailure = -1;

@@ -29,6 +29,16 @@ inline constexpr std::int32_t kMetricVirtualWidth = 78;   // SM_CXVIRTUALSCREEN
 inline constexpr std::int32_t kMetricVirtualHeight = 79;  // SM_CYVIRTUALSCREEN
 inline constexpr std::int32_t kMetricMonitorCount = 80;   // SM_CMONITORS
 
+// What mapping a frame needs to know of the desktop. Read in one go and kept until the desktop
+// may have changed, so that steady frames cost no seam call besides SendInput.
+struct DesktopFacts {
+  std::int32_t monitorCount = 0;
+  std::int32_t virtualLeft = 0;
+  std::int32_t virtualTop = 0;
+  std::int32_t virtualWidth = 0;
+  std::int32_t virtualHeight = 0;
+};
+
 class InputSystem {
  public:
   virtual ~InputSystem() = default;
@@ -45,6 +55,9 @@ class InputSystem {
   virtual bool getPhysicalCursorPos(CursorPoint& point) = 0;
   virtual std::int32_t getSystemMetrics(std::int32_t index) = 0;
 };
+
+// The monitor count and the virtual desktop's metrics, through getSystemMetrics.
+DesktopFacts readDesktopFacts(InputSystem& system);
 
 // MulDiv's exact semantics on every platform: number * numerator in 64 bits, divided by
 // denominator with halves rounded away from zero; -1 for a zero denominator or a result outside
