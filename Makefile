@@ -36,9 +36,9 @@ bench: setup
 	scripts/run-benchmarks build/native-release
 
 bench-windows: setup
-	cmake --preset windows
-	cmake --build --preset windows --target input_latency_bench orvane-host orvane_native_plugin
-	scripts/bench-windows build/windows
+	cmake --preset windows-release
+	cmake --build --preset windows-release --target input_latency_bench orvane-host orvane_native_plugin
+	scripts/bench-windows build/windows-release
 
 fuzz: setup
 	cmake --preset fuzz

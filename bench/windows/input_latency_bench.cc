@@ -50,6 +50,8 @@ constexpr double kMicrosPerSecond = 1e6;
 constexpr double kLatencyP50Goal = 1.5;
 constexpr double kLatencyP99Goal = 2.0;
 constexpr double kPlatformCostGoal = 3.0;
+constexpr double kHandoffP50Goal = 1.15;
+constexpr double kHandoffP99Goal = 1.5;
 // The plugin's tag on injected input, so the floor's events look like the plugin's.
 constexpr ULONG_PTR kInjectedTag = 0x4F52564E;
 
@@ -209,6 +211,11 @@ class Bench {
     Say(SummaryLine("breakdown_handoff_win32", Summarize(win32Handoff_.start)));
     Say(SummaryLine("breakdown_floor_after_handoff_win32", Summarize(win32Handoff_.arrival)));
     Say(SummaryLine("breakdown_GetSystemMetrics", Summarize(metrics)));
+    // The design's floor: a thread hand-off, then SendInput. What the plugin adds is its own work.
+    const Summary plugin = Summarize(plugin_);
+    const Summary handoffFloor = Summarize(stdHandoff_.arrival);
+    Say(RatioLine("latency_vs_handoff_p50", plugin.p50, handoffFloor.p50, kHandoffP50Goal));
+    Say(RatioLine("latency_vs_handoff_p99", plugin.p99, handoffFloor.p99, kHandoffP99Goal));
   }
 
   void ReportLatency() {

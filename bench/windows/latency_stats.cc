@@ -45,7 +45,7 @@ std::string SummaryLine(const std::string& name, const Summary& summary) {
 
 std::string RatioLine(const std::string& name, double measured, double baseline, double goal) {
   const double ratio = baseline > 0.0 ? measured / baseline : 0.0;
-  return "ratio " + name + "=" + Format("%.2f", ratio) + " goal<=" + Format("%.1f", goal) +
+  return "ratio " + name + "=" + Format("%.2f", ratio) + " goal<=" + Format("%g", goal) +
          (baseline > 0.0 && ratio <= goal ? " met" : " missed");
 }
 
