@@ -2,6 +2,7 @@
 // sweep, SendInput dispatch, watchdog scheduling and the reach probe around absolute moves.
 #include "win/injector_core.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdio>
@@ -55,7 +56,9 @@ void InjectorCore::emit(const InjectorEvent& event) const {
 void InjectorCore::drainFrames() {
   pending_.drainStarted();
   drainReady(kFramesPerDrain);
-  postDrainIfNeeded();
+  if (!postDrainIfNeeded()) {
+    reportBacklog(true);  // what the limit left unreported, now that nothing more is ready
+  }
 }
 
 void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std::string_view cause,
@@ -69,7 +72,8 @@ void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std:
     emit(event);
   }
   body(*this);
-  controlsRun_ = ordinal;
+  // Control tasks run in the order they were stamped; max() only guards a test hook run inline.
+  controlsRun_ = std::max(controlsRun_, ordinal);
   postDrainIfNeeded();
 }
 
@@ -86,10 +90,12 @@ void InjectorCore::drainReady(std::size_t limit) {
   reportBacklog(drained);
 }
 
-void InjectorCore::postDrainIfNeeded() {
-  if (pending_.needsDrain(controlsRun_)) {
-    queue_.Post([core = shared_from_this()] { core->drainFrames(); });
+bool InjectorCore::postDrainIfNeeded() {
+  if (!pending_.needsDrain(controlsRun_)) {
+    return false;
   }
+  queue_.Post([core = shared_from_this()] { core->drainFrames(); });
+  return true;
 }
 
 bool InjectorCore::decode(const std::string& frame, WireMessage& message) {

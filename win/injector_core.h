@@ -119,7 +119,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
  private:
   // Hands out ready frames until none is left or `limit` have been handled.
   void drainReady(std::size_t limit);
-  void postDrainIfNeeded();
+  // True when it posted one: ready frames remain.
+  bool postDrainIfNeeded();
   // Decodes, writing the once-only line on refusal.
   bool decode(const std::string& frame, WireMessage& message);
   void handleMessage(const WireMessage& message);
