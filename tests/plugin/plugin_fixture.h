@@ -146,16 +146,14 @@ class PluginTest : public ::testing::Test {
   // disconnect after it finds it done instead of discarding it as stale.
   void InjectAndWait(const std::string& frame,
                      const std::function<bool(const runner::ObservedEvent&)>& arrived) {
-    if (!observing_) {
-      observing_ = observer_.Start();
-      ASSERT_TRUE(observing_) << "the hooks could not be installed";
-    }
-    observer_.Take();
+    // Its own hooks, gone on return: hooks left in would slow every later SendInput of the test.
+    runner::InputObserver observer;
+    ASSERT_TRUE(observer.Start()) << "the hooks could not be installed";
     ASSERT_EQ(Call("injectInput", Arg("json", EncodableValue(frame))).kind, Kind::Success);
     constexpr auto kLimit = std::chrono::seconds(10);
     const auto deadline = std::chrono::steady_clock::now() + kLimit;
     for (;;) {
-      for (const runner::ObservedEvent& event : observer_.Snapshot()) {
+      for (const runner::ObservedEvent& event : observer.Snapshot()) {
         if (event.injected && arrived(event)) return;
       }
       ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the frame's input never arrived";
@@ -168,8 +166,6 @@ class PluginTest : public ::testing::Test {
  private:
   wchar_t logPath_[MAX_PATH] = {};
   int savedStderr_ = -1;
-  runner::InputObserver observer_;
-  bool observing_ = false;
 };
 
 }  // namespace orvane::plugin_test
