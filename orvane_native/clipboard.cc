@@ -123,9 +123,11 @@ ClipboardReadResult ClipboardRead(HWND ownerWindow) {
   const UINT excludeFormat = RegisterClipboardFormatW(kExcludeFromMonitorFormat);
   const UINT historyFormat = RegisterClipboardFormatW(kHistoryFormat);
   const ClipboardScope clipboard(ownerWindow);
-  if (!clipboard.isOpen()) return ClipboardReadResult{BusyError(), std::nullopt};
-  if (IsMarkedPrivate(excludeFormat, historyFormat)) return ClipboardReadResult{};
-  return ClipboardReadResult{std::nullopt, ReadUnicodeText()};
+  if (!clipboard.isOpen()) return ClipboardReadResult{BusyError(), std::nullopt, false};
+  if (IsMarkedPrivate(excludeFormat, historyFormat)) {
+    return ClipboardReadResult{std::nullopt, std::nullopt, true};
+  }
+  return ClipboardReadResult{std::nullopt, ReadUnicodeText(), false};
 }
 
 std::optional<ServiceError> ClipboardWrite(HWND ownerWindow, std::string_view text) {

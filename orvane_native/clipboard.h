@@ -36,6 +36,8 @@ struct ClipboardReadResult {
   // private ("ExcludeClipboardContentFromMonitorProcessing" present, or
   // "CanIncludeInClipboardHistory" holding 0).
   std::optional<std::string> text;
+  // The content is marked private (text is then empty whatever the clipboard holds).
+  bool markedPrivate = false;
 };
 
 ClipboardReadResult ClipboardRead(HWND ownerWindow);

@@ -45,12 +45,13 @@ TEST(ClipboardTest, ClipboardRead_HonoursPrivacyMarkers) {
     const char* name;
     std::vector<ClipboardEntry> content;
     std::optional<std::string> expected;
+    bool markedPrivate = false;
   };
   const std::string hello = TextBytes(L"hello");
   const Case cases[] = {
       {"plain text", {{CF_UNICODETEXT, hello}}, "hello"},
-      {"excluded from monitoring", {{CF_UNICODETEXT, hello}, {kExclude, kOne}}, {}},
-      {"history forbidden", {{CF_UNICODETEXT, hello}, {kHistory, kZero}}, {}},
+      {"excluded from monitoring", {{CF_UNICODETEXT, hello}, {kExclude, kOne}}, {}, true},
+      {"history forbidden", {{CF_UNICODETEXT, hello}, {kHistory, kZero}}, {}, true},
       {"history allowed", {{CF_UNICODETEXT, hello}, {kHistory, kOne}}, "hello"},
       {"history marker too short", {{CF_UNICODETEXT, hello}, {kHistory, kZero.substr(2)}}, "hello"},
       {"empty text", {{CF_UNICODETEXT, TextBytes(L"")}}, ""},
@@ -68,6 +69,7 @@ TEST(ClipboardTest, ClipboardRead_HonoursPrivacyMarkers) {
     const ClipboardReadResult result = ClipboardRead(nullptr);
     EXPECT_FALSE(result.error.has_value()) << c.name;
     EXPECT_EQ(result.text, c.expected) << c.name;
+    EXPECT_EQ(result.markedPrivate, c.markedPrivate) << c.name;
   }
 }
 

@@ -40,17 +40,13 @@ void EventRelay::DeliverPending() {
   for (const flutter::EncodableValue& event : ready) deliver_(event);
 }
 
-void EventRelay::Discard() { Clear(false); }
-
-void EventRelay::Close() { Clear(true); }
-
-void EventRelay::Clear(bool close) {
+void EventRelay::Close() {
   // Declared first, so the discarded events are destroyed after the lock is released.
   std::deque<flutter::EncodableValue> discarded;
   const std::lock_guard<std::mutex> guard(lock_);
   discarded.swap(pending_);
   dropped_ = 0;
-  closed_ = closed_ || close;
+  closed_ = true;
 }
 
 }  // namespace orvane_native

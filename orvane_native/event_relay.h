@@ -20,7 +20,7 @@ namespace orvane_native {
 //   is queued only wakes the window, so a lost wake strands nothing and a stalled platform thread
 //   (a modal loop, a hung runner) costs at most kMaxPendingEvents events of memory: beyond that
 //   the oldest is dropped and counted.
-// - DeliverPending, Discard, Close: platform thread. DeliverPending gives the delivery function an
+// - DeliverPending, Close: platform thread. DeliverPending gives the delivery function an
 //   eventsDropped event first when any were dropped since the last delivery, then the pending
 //   events, oldest first; it never holds the lock while delivering.
 // - Lock order: Post holds the relay's lock while it posts to the dispatcher, so Close (under the
@@ -42,14 +42,10 @@ class EventRelay : public std::enable_shared_from_this<EventRelay> {
 
   void Post(flutter::EncodableValue event);
   void DeliverPending();
-  // Forgets what is pending, the dropped count included: a new listener hears only later events.
-  void Discard();
-  // Discards, and drops every later post.
+  // Forgets what is pending, the dropped count included, and drops every later post.
   void Close();
 
  private:
-  void Clear(bool close);
-
   PlatformThreadDispatcher& dispatcher_;
   const Deliver deliver_;
   std::mutex lock_;

@@ -2,6 +2,7 @@
 #include "event_values.h"
 
 #include <utility>
+#include <variant>
 
 namespace orvane_native {
 
@@ -60,6 +61,23 @@ EncodableValue EventsDroppedValue(std::uint64_t count) {
   EncodableMap map = Named("eventsDropped");
   map[EncodableValue("count")] = Count(count);
   return EncodableValue(std::move(map));
+}
+
+EncodableValue LogEventValue(const std::string& message) {
+  EncodableMap map = Named("log");
+  map[EncodableValue("line")] = EncodableValue(message);
+  return EncodableValue(std::move(map));
+}
+
+const std::string* ReachVerdictOf(const EncodableValue& event) {
+  const auto* map = std::get_if<EncodableMap>(&event);
+  if (map == nullptr) return nullptr;
+  const auto text = [map](const char* key) -> const std::string* {
+    const auto entry = map->find(EncodableValue(key));
+    return entry == map->end() ? nullptr : std::get_if<std::string>(&entry->second);
+  };
+  const std::string* name = text("event");
+  return name != nullptr && *name == "injectionReach" ? text("verdict") : nullptr;
 }
 
 }  // namespace orvane_native

@@ -4,6 +4,7 @@
 #define ORVANE_NATIVE_EVENT_VALUES_H_
 
 #include <cstdint>
+#include <string>
 
 #include "flutter/encodable_value.h"
 #include "win/injector_event.h"
@@ -18,6 +19,12 @@ flutter::EncodableValue DisplaysChangedValue();
 
 // `count` events were dropped because the platform thread did not take them in time.
 flutter::EncodableValue EventsDroppedValue(std::uint64_t count);
+
+// A log line's message (without the "[orvane_native] " prefix and the line feed).
+flutter::EncodableValue LogEventValue(const std::string& message);
+
+// The verdict an injectionReach event carries; null for any other value.
+const std::string* ReachVerdictOf(const flutter::EncodableValue& event);
 
 }  // namespace orvane_native
 

@@ -9,7 +9,7 @@ namespace orvane_native {
 
 namespace {
 
-constexpr std::size_t kMethodCount = 16;
+constexpr std::size_t kMethodCount = 17;
 
 constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods = {{
     {"getComputerName", Method::GetComputerName},
@@ -28,6 +28,7 @@ constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods
     {"sendInput", Method::SendInput},
     {"getDisplays", Method::GetDisplays},
     {"setCaptureRect", Method::SetCaptureRect},
+    {"getCapabilities", Method::GetCapabilities},
 }};
 
 }  // namespace
@@ -37,6 +38,13 @@ std::optional<Method> FindMethod(std::string_view name) {
     if (methodName == name) return method;
   }
   return std::nullopt;
+}
+
+std::vector<std::string_view> MethodNames() {
+  std::vector<std::string_view> names;
+  names.reserve(kMethods.size());
+  for (const auto& entry : kMethods) names.push_back(entry.first);
+  return names;
 }
 
 }  // namespace orvane_native

@@ -1,10 +1,11 @@
-// The method surface's names and fixed texts: the sixteen methods in the order a call's name is
+// The method surface's names and fixed texts: the methods in the order a call's name is
 // tested, their argument keys, and the error codes and messages of their replies.
 #ifndef ORVANE_NATIVE_METHOD_TABLE_H_
 #define ORVANE_NATIVE_METHOD_TABLE_H_
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace orvane_native {
 
@@ -25,11 +26,15 @@ enum class Method {
   SendInput,
   GetDisplays,
   SetCaptureRect,
+  GetCapabilities,
 };
 
 // The method named exactly `name` (case-sensitive bytes); no value for any other name, which is
 // answered with not implemented. Any thread.
 std::optional<Method> FindMethod(std::string_view name);
+
+// Every method name, in table order: what getCapabilities lists, so it cannot miss a method.
+std::vector<std::string_view> MethodNames();
 
 // Argument keys.
 inline constexpr std::string_view kJsonKey = "json";
@@ -38,6 +43,9 @@ inline constexpr std::string_view kModeKey = "mode";
 inline constexpr std::string_view kReasonKey = "reason";
 inline constexpr std::string_view kTextKey = "text";
 inline constexpr std::string_view kOnTopKey = "onTop";
+// "clipboardRead" with {"detail": true} answers {"text": ..., "private": ...}.
+inline constexpr std::string_view kDetailKey = "detail";
+inline constexpr std::string_view kPrivateKey = "private";
 // "setCaptureRect" takes a rectangle and "getDisplays" answers with them: virtual-desktop pixels.
 inline constexpr std::string_view kLeftKey = "left";
 inline constexpr std::string_view kTopKey = "top";

@@ -55,12 +55,14 @@ OrvaneNativePlugin::OrvaneNativePlugin(flutter::PluginRegistrarWindows* registra
       windowProcDelegateId_(kNoDelegate),
       // Platform thread only: from the dispatcher's window, which is gone before the plugin is,
       // and from the destructor.
-      events_(std::make_shared<EventRelay>(dispatcher_,
-                                           [this](const flutter::EncodableValue& event) {
-                                             if (eventSink_) eventSink_->Success(event);
-                                           })),
+      events_(std::make_shared<EventRelay>(
+          dispatcher_, [this](const flutter::EncodableValue& event) { Deliver(event); })),
+      logEvents_(std::make_shared<LogEvents>(events_)),
       injector_(std::make_unique<orvane::win::InputInjector>(
-          [](const std::string& line) { Log(line); },
+          [logEvents = logEvents_](const std::string& line) {
+            Log(line);
+            logEvents->Forward(line);
+          },
           [events = events_](const orvane::win::InjectorEvent& event) {
             events->Post(InjectorEventValue(event));
           },
@@ -87,6 +89,7 @@ OrvaneNativePlugin::~OrvaneNativePlugin() {
   injector_.reset();
   // Delivered here or never: the dispatcher drops its tasks unrun.
   events_->DeliverPending();
+  logEvents_->SetListening(false);
   events_->Close();
   eventSink_.reset();
 }
@@ -109,16 +112,39 @@ std::optional<LRESULT> OrvaneNativePlugin::HandleTopLevelWindowMessage(UINT mess
 
 std::unique_ptr<OrvaneNativePlugin::StreamError> OrvaneNativePlugin::OnListen(
     std::unique_ptr<flutter::EventSink<flutter::EncodableValue>>&& events) {
-  events_->Discard();
+  // What is pending was raised before this listener came, so it goes to nobody; a verdict among
+  // it is still remembered.
+  eventSink_.reset();
+  events_->DeliverPending();
   eventSink_ = std::move(events);
+  logEvents_->SetListening(true);
+  // Posted rather than sent at once, so it follows the listen reply and precedes later events.
+  if (reachVerdict_) {
+    events_->Post(
+        InjectorEventValue({orvane::win::InjectorEvent::Kind::InjectionReach, *reachVerdict_}));
+  }
   return nullptr;
 }
 
 std::unique_ptr<OrvaneNativePlugin::StreamError> OrvaneNativePlugin::OnCancel() {
-  // The Dart side stopped listening when it sent the cancel: what is pending has nobody to go to.
-  events_->Discard();
+  // The Dart side stopped listening when it sent the cancel: what is pending has nobody to go to,
+  // but a verdict among it is still remembered.
+  logEvents_->SetListening(false);
   eventSink_.reset();
+  events_->DeliverPending();
   return nullptr;
+}
+
+void OrvaneNativePlugin::LogLine(const std::string& message) const {
+  Log(message);
+  logEvents_->Forward(message);
+}
+
+void OrvaneNativePlugin::Deliver(const flutter::EncodableValue& event) {
+  if (const std::string* verdict = ReachVerdictOf(event)) reachVerdict_ = *verdict;
+  if (!eventSink_) return;
+  const DeliveringEvent delivering;
+  eventSink_->Success(event);
 }
 
 HWND OrvaneNativePlugin::TopLevelWindow() const {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "event_relay.h"
 #include "flutter/encodable_value.h"
@@ -18,6 +19,7 @@
 #include "flutter/method_result.h"
 #include "flutter/plugin_registrar.h"
 #include "flutter/plugin_registrar_windows.h"
+#include "log_events.h"
 #include "platform_thread_dispatcher.h"
 #include "win/input_injector.h"
 
@@ -31,8 +33,9 @@ namespace orvane_native {
 // - Ownership: the registrar owns the plugin (AddPlugin) and destroys it when the engine destroys
 //   the registrar; the plugin does not own the registrar, which outlives it.
 // - Events: posted from any thread to the relay, delivered on the platform thread to the sink of
-//   the current listener, or dropped there when there is none; a new listener hears only events
-//   posted after it listened.
+//   the current listener, or dropped there when there is none; a new listener hears first the
+//   last reach verdict delivered (if any), then only events posted after it listened. While
+//   someone listens, every log line of the plugin is also an event.
 // - Destruction order: the delegate is unregistered, then the injector (releasing held input and
 //   stopping its thread); the events still pending (that release's among them) go to a listener
 //   still there, the relay closes, and the event sink and the dispatcher are destroyed.
@@ -67,6 +70,12 @@ class OrvaneNativePlugin : public flutter::Plugin {
       std::unique_ptr<flutter::EventSink<flutter::EncodableValue>>&& events);
   std::unique_ptr<StreamError> OnCancel();
 
+  // Writes the line to the log and, while someone listens, as a log event.
+  void LogLine(const std::string& message) const;
+
+  // On the platform thread, for each event the relay hands over.
+  void Deliver(const flutter::EncodableValue& event);
+
   // The runner's top-level window: the root of the view's window; null without a view.
   HWND TopLevelWindow() const;
   // The window the clipboard is opened with: the top-level window, else the dispatcher's own.
@@ -82,6 +91,7 @@ class OrvaneNativePlugin : public flutter::Plugin {
   void SetAlwaysOnTop(const flutter::EncodableValue* arguments, Result& result) const;
   void GetDisplays(Result& result) const;
   void SetCaptureRect(const flutter::EncodableValue* arguments, Result& result);
+  void ClipboardReadDetail(Result& result) const;
 
   flutter::PluginRegistrarWindows* registrar_;
   std::int32_t windowProcDelegateId_;
@@ -89,6 +99,10 @@ class OrvaneNativePlugin : public flutter::Plugin {
   std::unique_ptr<flutter::EventSink<flutter::EncodableValue>> eventSink_;
   // Shared with the injector's event sink, which a detached injection thread may still call.
   const std::shared_ptr<EventRelay> events_;
+  // Shared with the injector's log sink, for the same reason.
+  const std::shared_ptr<LogEvents> logEvents_;
+  // The newest injectionReach verdict delivered, for a listener that comes later. Platform thread.
+  std::optional<std::string> reachVerdict_;
   std::unique_ptr<orvane::win::InputInjector> injector_;
 };
 

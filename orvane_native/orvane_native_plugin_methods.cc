@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "capabilities.h"
 #include "clipboard.h"
 #include "computer_name.h"
 #include "displays.h"
@@ -107,7 +108,7 @@ void OrvaneNativePlugin::HandleMethodCall(
     case Method::Quit:
       // The reply leaves before the window starts closing.
       result->Success();
-      RequestQuit(TopLevelWindow());
+      RequestQuit(TopLevelWindow(), [this](const std::string& line) { LogLine(line); });
       return;
     case Method::InjectInput:
       InjectInput(arguments, *result);
@@ -125,7 +126,11 @@ void OrvaneNativePlugin::HandleMethodCall(
       result->Success(EncodableValue(ClipboardChangeCount()));
       return;
     case Method::ClipboardRead:
-      ClipboardRead(*result);
+      if (ReadBoolArgument(arguments, kDetailKey).value_or(false)) {
+        ClipboardReadDetail(*result);
+      } else {
+        ClipboardRead(*result);
+      }
       return;
     case Method::ClipboardWrite:
       ClipboardWrite(arguments, *result);
@@ -141,6 +146,9 @@ void OrvaneNativePlugin::HandleMethodCall(
       return;
     case Method::SetCaptureRect:
       SetCaptureRect(arguments, *result);
+      return;
+    case Method::GetCapabilities:
+      result->Success(CapabilitiesValue());
       return;
   }
 }
@@ -202,6 +210,19 @@ void OrvaneNativePlugin::ClipboardRead(Result& result) const {
   } else {
     result.Success();
   }
+}
+
+void OrvaneNativePlugin::ClipboardReadDetail(Result& result) const {
+  const ClipboardReadResult read = orvane_native::ClipboardRead(ClipboardOwner());
+  if (read.error) {
+    ReplyServiceError(result, *read.error);
+    return;
+  }
+  result.Success(EncodableValue(flutter::EncodableMap{
+      {EncodableValue(std::string(kTextKey)),
+       read.text ? EncodableValue(*read.text) : EncodableValue()},
+      {EncodableValue(std::string(kPrivateKey)), EncodableValue(read.markedPrivate)},
+  }));
 }
 
 void OrvaneNativePlugin::ClipboardWrite(const EncodableValue* arguments, Result& result) const {

@@ -1,8 +1,6 @@
 // The runner's top-level window: finding it, asking it to close, keeping it on top.
 #include "window_services.h"
 
-#include "log.h"
-
 namespace orvane_native {
 
 namespace {
@@ -17,14 +15,14 @@ HWND GetTopLevelWindow(HWND viewWindow) {
   return GetAncestor(viewWindow, GA_ROOT);
 }
 
-void RequestQuit(HWND topLevelWindow) {
+void RequestQuit(HWND topLevelWindow, const std::function<void(const std::string&)>& log) {
   if (topLevelWindow != nullptr) {
     // Best effort: the reply has already gone, and a window that cannot take the message is
     // closing anyway.
     PostMessageW(topLevelWindow, WM_CLOSE, 0, 0);
     return;
   }
-  Log("quit: no top-level window; asking this thread's message loop to end instead");
+  log("quit: no top-level window; asking this thread's message loop to end instead");
   PostQuitMessage(kQuitExitCode);
 }
 

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 namespace orvane_native {
 
@@ -16,9 +18,9 @@ namespace orvane_native {
 HWND GetTopLevelWindow(HWND viewWindow);
 
 // Asks the runner to close: posts WM_CLOSE to topLevelWindow, so the runner closes as if the user
-// had closed it. With no top-level window, logs that and ends this thread's message loop with
-// PostQuitMessage(0) instead.
-void RequestQuit(HWND topLevelWindow);
+// had closed it. With no top-level window, writes that through `log` and ends this thread's
+// message loop with PostQuitMessage(0) instead.
+void RequestQuit(HWND topLevelWindow, const std::function<void(const std::string&)>& log);
 
 // Moves topLevelWindow into the topmost band (onTop) or out of it, keeping its position, size
 // and activation. On failure returns false and sets *win32Error: ERROR_INVALID_WINDOW_HANDLE

@@ -42,9 +42,11 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(const HostOptions& options, s
                                        windowOptions, &error);
   if (!platform->host_) return nullptr;
   if (options.noView) {
+    // A runner without a view has no Flutter window whose procedure would hand its messages to
+    // the plugins' top-level delegates, so this window passes none on: a WM_CLOSE here closes
+    // the runner without the plugin's appTerminating release.
     std::uint32_t win32Error = 0;
-    platform->ownWindow_ =
-        HostWindow::Create(&platform->host_->engine(), windowOptions, &win32Error);
+    platform->ownWindow_ = HostWindow::Create(nullptr, windowOptions, &win32Error);
     if (!platform->ownWindow_) {
       error = "CreateWindowExW failed, GetLastError=" + std::to_string(win32Error);
       return nullptr;

@@ -31,6 +31,12 @@ Bytes Released(const std::string& reason, std::uint8_t keys) {
                    S("reason"), S(reason), S("sweep"), I64(8)});
 }
 
+// A log line as its event carries it: the message, without the prefix and the line feed.
+Bytes Line(const std::string& message) {
+  return Event(2, {S("event"), S("log"), S("line"), S(message)});
+}
+constexpr char kSweepLine[] = "input: modifier sweep releasing 8 key(s)";
+
 class PluginEventTest : public PluginTest {
  protected:
   void Stream(const char* method) { EXPECT_EQ(host_->events().Call(method).bytes, (Bytes{0, 0})); }
@@ -51,9 +57,10 @@ class PluginEventTest : public PluginTest {
 };
 
 // Frames that simply reach the desktop raise nothing; a listener hears only what was raised after
-// it listened; a platform thread that runs no messages holds at most 64 events, and the teardown
-// delivers them, its own release last. A refusal, a cancelled listener and the watchdog's release
-// are replayed by the recorded events session.
+// it listened, the log lines among it, and a later listener hears the last verdict first; a
+// platform thread that runs no messages holds at most 64 events, and the teardown delivers them,
+// its own release last. A refusal, a cancelled listener and the watchdog's release are replayed by
+// the recorded events session.
 TEST_F(PluginEventTest, Events_ExactBytesInOrderToTheCurrentListenerBoundedAndAtTeardown) {
   StartHost();
   HoldKeyA();
@@ -70,19 +77,23 @@ TEST_F(PluginEventTest, Events_ExactBytesInOrderToTheCurrentListenerBoundedAndAt
     });
   }
   Do("releaseHeldInput", "reason", EncodableValue("heard"));
-  EXPECT_EQ(Sent(2), (std::vector<Bytes>{
-                         Event(2, {S("event"), S("injectionReach"), S("verdict"), S("reaching")}),
-                         Released("heard", 2)}));
+  const Bytes reaching = Event(2, {S("event"), S("injectionReach"), S("verdict"), S("reaching")});
+  EXPECT_EQ(Sent(5), (std::vector<Bytes>{Line("input: injection is reaching the desktop"), reaching,
+                                         Line("input: releasing held input (heard): 2 event(s)"),
+                                         Line(kSweepLine), Released("heard", 2)}));
   SendMessageW(TopLevel(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
   EXPECT_EQ(Sent(1), std::vector<Bytes>{Event(1, {S("event"), S("displaysChanged")})});
-  Stream("listen");  // replaces the listener
+  Stream("listen");  // replaces the listener, which learns the verdict first
+  EXPECT_EQ(Sent(1), std::vector<Bytes>{reaching});
   for (int i = 0; i < 66; ++i) Do("releaseHeldInput", "reason", EncodableValue("n"));
   ASSERT_TRUE(host_->DestroyRegistrar());
   const std::vector<Bytes> sent = Sent(65);
   ASSERT_EQ(sent.size(), 65u);
   EXPECT_FALSE(host_->engine().TakeSent());
-  EXPECT_EQ(sent[0], Event(2, {S("count"), I64(3), S("event"), S("eventsDropped")}));
-  EXPECT_EQ(sent[1], Released("n", 0));
+  // 67 releases, each a sweep line and an event: the oldest 70 of the 134 are dropped.
+  EXPECT_EQ(sent[0], Event(2, {S("count"), I64(70), S("event"), S("eventsDropped")}));
+  EXPECT_EQ(sent[1], Line(kSweepLine));
+  EXPECT_EQ(sent[2], Released("n", 0));
   EXPECT_EQ(sent.back(), Released("destructor", 0));
 }
 

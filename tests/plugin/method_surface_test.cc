@@ -1,5 +1,6 @@
 // The method channel end to end: calls encoded as the Dart side sends them, through the stand-in
 // engine into the real plugin DLL; every refusal and failure reply checked exactly.
+#include <cstring>
 #include <future>
 #include <string>
 #include <thread>
@@ -194,12 +195,45 @@ TEST_F(PluginMethodTest, Clipboard_HeldOpenElsewhereIsBusyAndUnchanged) {
   });
   EXPECT_TRUE(opened.get_future().get());
   ExpectError(Call("clipboardRead"), "clipboard_busy", "OpenClipboard failed");
+  ExpectError(Call("clipboardRead", Arg("detail", true)), "clipboard_busy", "OpenClipboard failed");
   ExpectError(Call("clipboardWrite", Arg("text", EncodableValue("lost"))), "clipboard_busy",
               "OpenClipboard failed");
   EXPECT_EQ(Call("clipboardChangeCount").value, count);
   release.set_value();
   holder.join();
   EXPECT_EQ(Call("clipboardRead").value, EncodableValue("kept"));
+}
+
+// The detailed read tells content marked private from no text; the plain read cannot.
+TEST_F(PluginMethodTest, ClipboardReadDetail_TellsPrivateContentFromNoText) {
+  const auto detail = [](EncodableValue text, bool markedPrivate) {
+    return EncodableValue(EncodableMap{{EncodableValue("private"), EncodableValue(markedPrivate)},
+                                       {EncodableValue("text"), std::move(text)}});
+  };
+  ASSERT_EQ(Call("clipboardWrite", Arg("text", EncodableValue("shown"))).kind, Kind::Success);
+  EXPECT_EQ(Call("clipboardRead", Arg("detail", true)).value,
+            detail(EncodableValue("shown"), false));
+  EXPECT_EQ(Call("clipboardRead", Arg("detail", false)).value, EncodableValue("shown"));
+  // Another application puts text there marked as not to be monitored.
+  const auto put = [](UINT format, const std::wstring& units) {
+    const std::size_t bytes = (units.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    void* const data = block != nullptr ? GlobalLock(block) : nullptr;
+    if (data != nullptr) std::memcpy(data, units.c_str(), bytes);
+    if (data != nullptr) GlobalUnlock(block);
+    return data != nullptr && SetClipboardData(format, block) != nullptr;
+  };
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  EXPECT_TRUE(put(CF_UNICODETEXT, L"hidden"));
+  EXPECT_TRUE(put(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), L""));
+  CloseClipboard();
+  EXPECT_EQ(Call("clipboardRead", Arg("detail", true)).value, detail(EncodableValue(), true));
+  EXPECT_EQ(Call("clipboardRead").bytes, kNullSuccess);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  EXPECT_EQ(Call("clipboardRead", Arg("detail", true)).value, detail(EncodableValue(), false));
 }
 
 }  // namespace

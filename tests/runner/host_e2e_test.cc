@@ -111,6 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "--no-view",
                     {"[orvane_native] quit: no top-level window; asking this thread's message "
                      "loop to end instead\n"}},
+        // A runner without a view passes no window message to the plugin.
+        SessionCase{"no_view_close",
+                    "--no-view",
+                    {"[orvane_native] input: releasing held input (destructor): 1 event(s)\n"}},
+        // Capabilities, the detailed clipboard read, and the verdict a late listener learns.
+        SessionCase{
+            "dart_side", "", {"[orvane_native] input: injection is reaching the desktop\n"}},
         // Where real injected moves land, through a capture rectangle and the primary mapping,
         // on scripts/wine-run's two monitors; the warning comes only once the primary mapping is
         // back.
