@@ -137,8 +137,7 @@ std::vector<InjectEvent> HeldInput::releaseAllEvents() {
   // Buttons come up wherever the pointer is: no move flag.
   forEachInReleaseOrder(
       [this, &events](std::int32_t button) {
-        const auto host = static_cast<std::size_t>(hostButtonOf(button));
-        events.push_back(mouseEvent(0, 0, 0, kButtonUpFlags[host]));
+        events.push_back(buttonEvent(hostButtonOf(button), true));
       },
       [&events](std::uint16_t scanId) { events.push_back(keyEvent(scanId, true)); });
   clearHeld();

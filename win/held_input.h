@@ -20,7 +20,7 @@ bool isModifierScan(std::uint16_t scanId);
 
 // What takeHeld hands back, in release order.
 struct HeldRelease {
-  std::vector<std::int32_t> buttons;  // left, right, middle as far as held
+  std::vector<std::int32_t> buttons;  // left, right, middle, extra 1, extra 2 as far as held
   std::vector<std::uint16_t> keys;    // ordinary keys ascending, then modifiers ascending
 };
 
@@ -29,7 +29,7 @@ class HeldInput {
   HeldInput();
 
   // Sets the button's bit and records the host button it went down as (itself unless the host's
-  // buttons are swapped); false when the bit was already set, either number is not 0..2, or
+  // buttons are swapped); false when the bit was already set, either number is not 0..4, or
   // another held button already went down as that host button.
   bool pressButton(std::int32_t button, std::int32_t hostButton);
   bool pressButton(std::int32_t button) { return pressButton(button, button); }
@@ -37,7 +37,7 @@ class HeldInput {
   // The host button a held button went down as, whatever the swap setting is now; -1 when the
   // button is not held.
   std::int32_t hostButtonOf(std::int32_t button) const;
-  // Clears the bit; returns whether it was set (false for a number not 0..2).
+  // Clears the bit; returns whether it was set (false for a number not 0..4).
   bool releaseButton(std::int32_t button);
 
   // Adds the key; false when it was already held (it stays held once).
@@ -59,7 +59,7 @@ class HeldInput {
   // Ascending, each key once. Capacity for a whole keyboard is reserved up front so pressing a
   // key never allocates.
   std::vector<std::uint16_t> heldKeys;
-  std::uint32_t heldButtons = 0;  // bit 0 left, bit 1 right, bit 2 middle
+  std::uint32_t heldButtons = 0;  // bit 0 left, 1 right, 2 middle, 3 and 4 the extra buttons
   double wheelRemainderX = 0.0;
   double wheelRemainderY = 0.0;
   // Refusal values already reported, indexed by InjectReject value; never cleared.

@@ -17,6 +17,21 @@ InjectEvent mouseEvent(std::int32_t dx, std::int32_t dy, std::uint32_t mouseData
   return event;
 }
 
+InjectEvent buttonEvent(std::int32_t hostButton, bool up) {
+  const auto index = static_cast<std::size_t>(hostButton);
+  return mouseEvent(0, 0, kButtonMouseData[index],
+                    up ? kButtonUpFlags[index] : kButtonDownFlags[index]);
+}
+
+InjectEvent unicodeEvent(std::uint16_t unit, bool keyUp) {
+  InjectEvent event;
+  event.kind = InjectEventKind::Keyboard;
+  event.scan = unit;
+  event.flags = kKeyUnicode | (keyUp ? kKeyUp : 0U);
+  event.extraInfo = kInjectedTag;
+  return event;
+}
+
 InjectEvent keyEvent(std::uint16_t scanId, bool keyUp) {
   const ScanParts parts = splitScanId(scanId);
   InjectEvent event;

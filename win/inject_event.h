@@ -22,6 +22,8 @@ inline constexpr std::uint32_t kMouseRightDown = 0x0008;
 inline constexpr std::uint32_t kMouseRightUp = 0x0010;
 inline constexpr std::uint32_t kMouseMiddleDown = 0x0020;
 inline constexpr std::uint32_t kMouseMiddleUp = 0x0040;
+inline constexpr std::uint32_t kMouseExtraDown = 0x0080;  // MOUSEEVENTF_XDOWN, button in mouseData
+inline constexpr std::uint32_t kMouseExtraUp = 0x0100;    // MOUSEEVENTF_XUP
 inline constexpr std::uint32_t kMouseWheel = 0x0800;
 inline constexpr std::uint32_t kMouseHorizontalWheel = 0x1000;
 inline constexpr std::uint32_t kMouseVirtualDesk = 0x4000;
@@ -30,17 +32,21 @@ inline constexpr std::uint32_t kMouseAbsolute = 0x8000;
 // Key-event flags (the platform's KEYEVENTF_* values).
 inline constexpr std::uint32_t kKeyExtended = 0x0001;
 inline constexpr std::uint32_t kKeyUp = 0x0002;
+inline constexpr std::uint32_t kKeyUnicode = 0x0004;  // the scan field carries a UTF-16 unit
 inline constexpr std::uint32_t kKeyScanCode = 0x0008;
 
 // Wheel delta of one notch.
 inline constexpr std::int32_t kWheelNotch = 120;
 
-// Mouse buttons as numbered on the wire: 0 left, 1 right, 2 middle.
-inline constexpr std::int32_t kButtonCount = 3;
+// Mouse buttons as numbered on the wire: 0 left, 1 right, 2 middle, 3 and 4 the first and second
+// extra button (back and forward), which share one flag pair and are told apart by mouseData
+// (XBUTTON1, XBUTTON2). mouseData cannot carry a wheel delta in the same record.
+inline constexpr std::int32_t kButtonCount = 5;
 inline constexpr std::array<std::uint32_t, kButtonCount> kButtonDownFlags = {
-    kMouseLeftDown, kMouseRightDown, kMouseMiddleDown};
+    kMouseLeftDown, kMouseRightDown, kMouseMiddleDown, kMouseExtraDown, kMouseExtraDown};
 inline constexpr std::array<std::uint32_t, kButtonCount> kButtonUpFlags = {
-    kMouseLeftUp, kMouseRightUp, kMouseMiddleUp};
+    kMouseLeftUp, kMouseRightUp, kMouseMiddleUp, kMouseExtraUp, kMouseExtraUp};
+inline constexpr std::array<std::uint32_t, kButtonCount> kButtonMouseData = {0, 0, 0, 1, 2};
 
 enum class InjectEventKind : std::uint32_t { Mouse = 0, Keyboard = 1 };
 
@@ -60,6 +66,13 @@ struct InjectEvent {
 // A tagged mouse event.
 InjectEvent mouseEvent(std::int32_t dx, std::int32_t dy, std::uint32_t mouseData,
                        std::uint32_t flags);
+
+// A tagged down or up of a host button (0..kButtonCount-1), without movement.
+InjectEvent buttonEvent(std::int32_t hostButton, bool up);
+
+// A tagged key event that types one UTF-16 code unit (KEYEVENTF_UNICODE: the unit in the scan
+// field, no virtual key), whatever the host's keyboard layout.
+InjectEvent unicodeEvent(std::uint16_t unit, bool keyUp);
 
 // A tagged key event for a scan id (0xE0 in the high byte marks an extended key), sent by scan
 // code with no virtual key.

@@ -22,10 +22,13 @@ enum class InjectReject : int {
   ButtonAlreadyHeld = 10,
   KeyNotHeld = 11,
   BadGeometry = 12,
+  TextControlCharacter = 13,
+  TextTooLong = 14,
+  TextWithModifierHeld = 15,
 };
 
 // Number of enumerators, None included.
-inline constexpr std::size_t kInjectRejectCount = 13;
+inline constexpr std::size_t kInjectRejectCount = 16;
 
 // The kebab-case name ("not-keyboard-page", ...); "unknown" for a value outside the enumeration.
 // Never null; the text is static and zero-terminated.

@@ -2,6 +2,8 @@
 #include "win/translator.h"
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "win/hid_usage_table.h"
 
@@ -63,7 +65,7 @@ std::uint32_t wheelData(std::int32_t notches) {
   return static_cast<std::uint32_t>(notches * kWheelNotch);
 }
 
-// Left and right trade places under the swapped layout; the middle button stays.
+// Left and right trade places under the swapped layout; the middle and extra buttons stay.
 std::int32_t hostButtonFor(std::int32_t button, ButtonLayout layout) {
   if (layout == ButtonLayout::Standard || button > 1) return button;
   return 1 - button;
@@ -79,7 +81,7 @@ void translateButtonDown(HeldInput& held, InjectBatch& batch, const WireMessage&
     recordReject(held, batch, InjectReject::ButtonAlreadyHeld);
     return;
   }
-  batch.events.push_back(mouseEvent(0, 0, 0, kButtonDownFlags[static_cast<std::size_t>(host)]));
+  batch.events.push_back(buttonEvent(host, false));
 }
 
 void translateButtonUp(HeldInput& held, InjectBatch& batch, const WireMessage& message,
@@ -91,9 +93,9 @@ void translateButtonUp(HeldInput& held, InjectBatch& batch, const WireMessage& m
   batch.events.reserve(kPointerEventsMax);
   // A release is never lost to a geometry failure: the button comes up where the pointer is.
   appendPointerMove(held, batch, message, geometry);
-  const auto host = static_cast<std::size_t>(held.hostButtonOf(message.button));
+  const std::int32_t host = held.hostButtonOf(message.button);
   held.releaseButton(message.button);
-  batch.events.push_back(mouseEvent(0, 0, 0, kButtonUpFlags[host]));
+  batch.events.push_back(buttonEvent(host, true));
 }
 
 void translateWheel(HeldInput& held, InjectBatch& batch, const WireMessage& message) {
@@ -134,6 +136,83 @@ void translateKeyUp(HeldInput& held, InjectBatch& batch, const WireMessage& mess
   batch.events.push_back(keyEvent(lookup.scanId, true));
 }
 
+// Scan ids of the keys that line breaks and tabs become.
+constexpr std::uint16_t kEnterScanId = 0x1C;
+constexpr std::uint16_t kTabScanId = 0x0F;
+constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
+
+// One code point from UTF-8 the decoder has already validated; advances `at`.
+std::uint32_t nextCodePoint(const std::string& text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  std::size_t continuation = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+  std::uint32_t point = continuation == 0 ? lead : lead & (0x3Fu >> continuation);
+  for (; continuation > 0 && at < text.size(); --continuation) {
+    point = point << 6 | (static_cast<unsigned char>(text[at++]) & 0x3Fu);
+  }
+  return continuation == 0 ? point : kReplacementCharacter;
+}
+
+bool isControlCharacter(std::uint32_t point) {
+  return point < 0x20 || (point >= 0x7F && point <= 0x9F);
+}
+
+void appendKeyPress(std::vector<InjectEvent>& events, std::uint16_t scanId) {
+  events.push_back(keyEvent(scanId, false));
+  events.push_back(keyEvent(scanId, true));
+}
+
+void appendUnit(std::vector<InjectEvent>& events, std::uint32_t unit) {
+  events.push_back(unicodeEvent(static_cast<std::uint16_t>(unit), false));
+  events.push_back(unicodeEvent(static_cast<std::uint16_t>(unit), true));
+}
+
+// Text must never combine into a shortcut; Shift only changes case, which the text already has.
+bool shortcutModifierHeld(const HeldInput& held) {
+  const ModifierState modifiers = held.modifierState();
+  return modifiers.ctrl || modifiers.alt || modifiers.win;
+}
+
+void translateText(HeldInput& held, InjectBatch& batch, const WireMessage& message) {
+  const std::string& text = message.text;
+  std::size_t units = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::uint32_t point = nextCodePoint(text, at);
+    const bool lineBreakOrTab = point == '\n' || point == '\r' || point == '\t';
+    if (isControlCharacter(point) && !lineBreakOrTab) {
+      recordReject(held, batch, InjectReject::TextControlCharacter);
+      return;
+    }
+    units += point > 0xFFFF ? 2 : 1;
+  }
+  if (units > kMaxTextUnits) {
+    recordReject(held, batch, InjectReject::TextTooLong);
+    return;
+  }
+  if (text.empty()) return;
+  if (shortcutModifierHeld(held)) {
+    recordReject(held, batch, InjectReject::TextWithModifierHeld);
+    return;
+  }
+  batch.events.reserve(2 * units);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::uint32_t point = nextCodePoint(text, at);
+    if (point == '\r' || point == '\n') {
+      // "\r\n" is one line break, like "\r" and "\n" alone.
+      if (point == '\r' && at < text.size() && text[at] == '\n') ++at;
+      // Many controls ignore a carriage return typed as a character: Enter is a key.
+      appendKeyPress(batch.events, kEnterScanId);
+    } else if (point == '\t') {
+      appendKeyPress(batch.events, kTabScanId);
+    } else if (point > 0xFFFF) {
+      const std::uint32_t offset = point - 0x10000;
+      appendUnit(batch.events, 0xD800 + (offset >> 10));
+      appendUnit(batch.events, 0xDC00 + (offset & 0x3FF));
+    } else {
+      appendUnit(batch.events, point);
+    }
+  }
+}
+
 }  // namespace
 
 InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
@@ -161,6 +240,9 @@ InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
       break;
     case WireKind::ReleaseAll:
       batch.events = held.releaseAllEvents();
+      break;
+    case WireKind::Text:
+      translateText(held, batch, message);
       break;
   }
   return batch;

@@ -3,6 +3,8 @@
 #ifndef ORVANE_WIN_TRANSLATOR_H_
 #define ORVANE_WIN_TRANSLATOR_H_
 
+#include <cstddef>
+
 #include "win/held_input.h"
 #include "win/inject_event.h"
 #include "win/pointer_geometry.h"
@@ -15,6 +17,9 @@ namespace orvane::win {
 // and right buttons go down as the host's right and left, so that the controller's primary button
 // stays the host's primary one. A button always comes up as the host button it went down as.
 enum class ButtonLayout { Standard, Swapped };
+
+// A text message types at most this many UTF-16 code units; a longer one is refused whole.
+inline constexpr std::size_t kMaxTextUnits = 4096;
 
 // Returns the events to inject (in order) and at most one refusal, updating held keys and
 // buttons, the wheel remainders and the set of reported refusals. Never throws on any decoded

@@ -3,15 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace orvane::win {
 namespace {
 
-WireMessage pointer(WireKind kind, std::int32_t button) { return {kind, 0.5, 0.25, button}; }
-WireMessage wheel(double dx, double dy) { return {WireKind::Wheel, 0, 0, 0, dx, dy}; }
-WireMessage key(WireKind kind, std::uint32_t id) { return {kind, 0, 0, 0, 0, 0, 0x00070000 | id}; }
+WireMessage pointer(WireKind kind, std::int32_t button) {
+  return {kind, 0.5, 0.25, button, 0, 0, 0, false, {}};
+}
+WireMessage wheel(double dx, double dy) { return {WireKind::Wheel, 0, 0, 0, dx, dy, 0, false, {}}; }
+WireMessage key(WireKind kind, std::uint32_t id) {
+  return {kind, 0, 0, 0, 0, 0, 0x00070000 | id, false, {}};
+}
+WireMessage text(std::string s) { return {WireKind::Text, 0, 0, 0, 0, 0, 0, false, std::move(s)}; }
 
 struct Translator {
   HeldInput held;
@@ -111,6 +118,83 @@ TEST(TranslateMessage, SwappedButtonsComeUpAsTheHostButtonThatWentDown) {
   EXPECT_EQ(released, (std::vector<std::uint32_t>{0x0004, 0x0040}));
 }
 
+// The extra buttons go by flag pair and mouseData, are never swapped, and come up on release.
+TEST(TranslateMessage, ExtraButtonsCarryTheirNumberAndAreNeverSwapped) {
+  Translator translate;
+  for (const std::int32_t button : {3, 4}) {
+    const InjectBatch batch =
+        translate(pointer(WireKind::ButtonDown, button), {}, ButtonLayout::Swapped);
+    ASSERT_EQ(batch.events.size(), 2u);
+    EXPECT_EQ(batch.events[1].flags, kMouseExtraDown);
+    EXPECT_EQ(batch.events[1].mouseData, static_cast<std::uint32_t>(button - 2));
+  }
+  const InjectBatch up = translate(pointer(WireKind::ButtonUp, 3));
+  EXPECT_EQ(std::make_pair(up.events.back().flags, up.events.back().mouseData),
+            std::make_pair(kMouseExtraUp, 1u));
+  const std::vector<InjectEvent> released = translate.held.releaseAllEvents();
+  ASSERT_EQ(released.size(), 1u);
+  EXPECT_EQ(std::make_pair(released[0].flags, released[0].mouseData),
+            std::make_pair(kMouseExtraUp, 2u));
+}
+
+// Text becomes Unicode key presses, line breaks and tabs keys; refusals inject nothing.
+TEST(TranslateMessage, TextTypesUnitsLineBreaksAndTabsOrIsRefusedWhole) {
+  const auto described = [](const InjectBatch& batch) {
+    std::vector<std::string> out;
+    for (const InjectEvent& e : batch.events) {
+      char line[32];
+      std::snprintf(line, sizeof line, "%s %04X %s", (e.flags & kKeyUnicode) != 0 ? "unit" : "scan",
+                    e.scan, (e.flags & kKeyUp) != 0 ? "up" : "down");
+      if (e.vk != 0 || e.kind != InjectEventKind::Keyboard) out.push_back("bad");
+      out.push_back(line);
+    }
+    return out;
+  };
+  using Lines = std::vector<std::string>;
+  const struct {
+    std::string text;
+    Lines events;
+    InjectReject reject;
+  } cases[] = {
+      {"\xC3\xA9", {"unit 00E9 down", "unit 00E9 up"}, InjectReject::None},
+      {"\xF0\x9F\x91\x8B",
+       {"unit D83D down", "unit D83D up", "unit DC4B down", "unit DC4B up"},
+       InjectReject::None},
+      {"a\r\nb\rc\n\t",
+       {"unit 0061 down", "unit 0061 up", "scan 001C down", "scan 001C up", "unit 0062 down",
+        "unit 0062 up", "scan 001C down", "scan 001C up", "unit 0063 down", "unit 0063 up",
+        "scan 001C down", "scan 001C up", "scan 000F down", "scan 000F up"},
+       InjectReject::None},
+      {"", {}, InjectReject::None},
+      {"a\x08", {}, InjectReject::TextControlCharacter},
+      {"\x7F", {}, InjectReject::TextControlCharacter},
+      {"\xC2\x85", {}, InjectReject::TextControlCharacter},  // NEL, a C1 control
+      {std::string(kMaxTextUnits, 'a'), {}, InjectReject::None},
+      {std::string(kMaxTextUnits - 1, 'a') + "\xF0\x9F\x91\x8B", {}, InjectReject::TextTooLong},
+  };
+  for (const auto& c : cases) {
+    Translator translate;
+    const InjectBatch batch = translate(text(c.text));
+    EXPECT_EQ(batch.reject, c.reject) << c.text.size();
+    if (c.text.size() < kMaxTextUnits) {
+      EXPECT_EQ(described(batch), c.events) << c.text;
+    } else if (c.reject == InjectReject::None) {
+      EXPECT_EQ(batch.events.size(), 2 * kMaxTextUnits);
+    }
+    EXPECT_FALSE(translate.held.anyHeld());
+  }
+  // Ctrl, Alt or a Windows key held would turn text into shortcuts; Shift does not.
+  for (const auto& [modifier, refused] : {std::pair{0xE0u, true}, std::pair{0xE2u, true},
+                                          std::pair{0xE7u, true}, std::pair{0xE1u, false}}) {
+    Translator translate;
+    translate(key(WireKind::KeyDown, modifier));
+    const InjectBatch batch = translate(text("x"));
+    EXPECT_EQ(batch.reject, refused ? InjectReject::TextWithModifierHeld : InjectReject::None)
+        << modifier;
+    EXPECT_EQ(batch.events.empty(), refused);
+  }
+}
+
 TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
   // Each step: the wheel message, the (delta, flags) events it sends and the remainders after.
   struct Step {
@@ -154,7 +238,8 @@ TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
 
 TEST(InjectRejectName, OutOfRangeIsUnknown) {
   EXPECT_STREQ(injectRejectName(InjectReject::NoInjectableScanCode), "no-injectable-scan-code");
-  EXPECT_STREQ(injectRejectName(static_cast<InjectReject>(13)), "unknown");
+  EXPECT_STREQ(injectRejectName(InjectReject::TextWithModifierHeld), "text-with-modifier-held");
+  EXPECT_STREQ(injectRejectName(static_cast<InjectReject>(16)), "unknown");
   EXPECT_STREQ(injectRejectName(static_cast<InjectReject>(-1)), "unknown");
 }
 

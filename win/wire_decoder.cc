@@ -8,14 +8,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace orvane::win {
 namespace {
 
 using Json = nlohmann::json;
 
-constexpr double kMaxButton = 2.0;
-constexpr std::size_t kWireRejectCount = 11;
+constexpr double kMaxButton = 4.0;
+constexpr std::size_t kWireRejectCount = 12;
 constexpr double kMaxUsage = 4294967295.0;
 
 constexpr std::string_view kTagMove = "mm";
@@ -25,13 +26,14 @@ constexpr std::string_view kTagWheel = "wh";
 constexpr std::string_view kTagKeyDown = "kd";
 constexpr std::string_view kTagKeyUp = "ku";
 constexpr std::string_view kTagReleaseAll = "ra";
+constexpr std::string_view kTagText = "tx";
 
 // The top-level members any rule reads. Other members are never looked at, so whether a later
 // duplicate of one of them is dropped cannot change a result.
-enum class Member : std::size_t { T, X, Y, B, Dx, Dy, Hid, R, Count };
+enum class Member : std::size_t { T, X, Y, B, Dx, Dy, Hid, R, S, Count };
 
 constexpr std::array<std::string_view, static_cast<std::size_t>(Member::Count)> kMemberKeys = {
-    "t", "x", "y", "b", "dx", "dy", "hid", "r"};
+    "t", "x", "y", "b", "dx", "dy", "hid", "r", "s"};
 
 // A member's value reduced to what the rules distinguish.
 struct MemberValue {
@@ -227,6 +229,13 @@ WireReject readMessage(std::string_view tag, const FrameReader& frame, WireMessa
     message.kind = WireKind::ReleaseAll;
     return WireReject::None;
   }
+  if (tag == kTagText) {
+    message.kind = WireKind::Text;
+    const MemberValue& text = frame.member(Member::S);
+    if (text.type != MemberValue::Type::String) return WireReject::TextWithoutString;
+    message.text = text.text;
+    return WireReject::None;
+  }
   return WireReject::UnknownType;
 }
 
@@ -252,7 +261,7 @@ bool decodeWire(const char* data, std::size_t size, WireMessage& out, WireReject
   const WireReject result = decode(data, size, message);
   if (reject != nullptr) *reject = result;
   if (result != WireReject::None) return false;
-  out = message;
+  out = std::move(message);
   return true;
 }
 
@@ -269,6 +278,7 @@ const char* wireRejectText(WireReject reject) {
       "kd with a non-boolean r",
       "ku without a HID usage the wire admits",
       "an unknown message type",
+      "tx without a string s",
   };
   const auto index = static_cast<int>(reject);
   if (index < 0 || static_cast<std::size_t>(index) >= kTexts.size()) return "unknown";

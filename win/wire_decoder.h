@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace orvane::win {
 
@@ -16,18 +17,21 @@ enum class WireKind : std::uint32_t {
   KeyDown = 4,
   KeyUp = 5,
   ReleaseAll = 6,
+  Text = 7,
 };
 
-// One decoded message. Fields the kind does not use are zero; owns no memory.
+// One decoded message. Fields the kind does not use are zero or empty; only a text message's
+// text owns memory.
 struct WireMessage {
   WireKind kind = WireKind::ReleaseAll;
   double x = 0.0;           // pointer fraction 0..1 (Move, ButtonDown, ButtonUp)
   double y = 0.0;           // pointer fraction 0..1
-  std::int32_t button = 0;  // 0 left, 1 right, 2 middle (ButtonDown, ButtonUp)
+  std::int32_t button = 0;  // 0 left, 1 right, 2 middle, 3 and 4 extra (ButtonDown, ButtonUp)
   double dx = 0.0;          // wheel movement, 60 units a notch (Wheel)
   double dy = 0.0;
   std::uint32_t hid = 0;  // HID usage: page << 16 | id (KeyDown, KeyUp)
   bool repeat = false;    // automatic repeat (KeyDown)
+  std::string text;       // valid UTF-8, escapes decoded (Text)
 };
 
 enum class WireReject : int {
@@ -42,6 +46,7 @@ enum class WireReject : int {
   KeyDownBadRepeat = 8,
   KeyUpWithoutUsage = 9,
   UnknownType = 10,
+  TextWithoutString = 11,
 };
 
 // Decodes one frame of size bytes (no terminating zero needed; a zero byte anywhere refuses it).

@@ -11,19 +11,22 @@ namespace {
 
 using R = WireReject;
 
-WireMessage move(double x, double y) { return {WireKind::Move, x, y}; }
-WireMessage button(WireKind kind, std::int32_t b, double x, double y) { return {kind, x, y, b}; }
-WireMessage wheel(double dx, double dy) { return {WireKind::Wheel, 0, 0, 0, dx, dy}; }
-WireMessage key(WireKind kind, std::uint32_t hid, bool repeat = false) {
-  return {kind, 0, 0, 0, 0, 0, hid, repeat};
+WireMessage move(double x, double y) { return {WireKind::Move, x, y, 0, 0, 0, 0, false, {}}; }
+WireMessage button(WireKind kind, std::int32_t b, double x, double y) {
+  return {kind, x, y, b, 0, 0, 0, false, {}};
 }
+WireMessage wheel(double dx, double dy) { return {WireKind::Wheel, 0, 0, 0, dx, dy, 0, false, {}}; }
+WireMessage key(WireKind kind, std::uint32_t hid, bool repeat = false) {
+  return {kind, 0, 0, 0, 0, 0, hid, repeat, {}};
+}
+WireMessage text(std::string s) { return {WireKind::Text, 0, 0, 0, 0, 0, 0, false, std::move(s)}; }
 
 // A message no decode would produce, to tell "unchanged" from "overwritten".
-const WireMessage kSentinel{WireKind::Wheel, 0.125, 0.875, 7, -3.5, 9.25, 0xDEADBEEF, true};
+const WireMessage kSentinel{WireKind::Wheel, 0.125, 0.875, 7, -3.5, 9.25, 0xDEADBEEF, true, "x"};
 
 bool same(const WireMessage& a, const WireMessage& b) {
   return a.kind == b.kind && a.x == b.x && a.y == b.y && a.button == b.button && a.dx == b.dx &&
-         a.dy == b.dy && a.hid == b.hid && a.repeat == b.repeat;
+         a.dy == b.dy && a.hid == b.hid && a.repeat == b.repeat && a.text == b.text;
 }
 
 // Accepted frames fill every field; a refusal leaves the caller's message as it was.
@@ -46,6 +49,11 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"kd","hid":0,"r":false})", R::None, key(WireKind::KeyDown, 0)},
       {R"({"t":"ku","hid":458756,"r":"yes"})", R::None, key(WireKind::KeyUp, 0x00070004)},
       {R"({"t":"ra","x":0.5,"b":"left","r":[1]})", R::None, WireMessage{}},
+      {R"({"t":"md","b":4,"x":0,"y":0})", R::None, button(WireKind::ButtonDown, 4, 0.0, 0.0)},
+      {R"({"t":"tx","s":"Gr\u00fc\u00dfe \ud83d\udc4b\n"})", R::None,
+       text("Gr\xC3\xBC\xC3\x9F"
+            "e \xF0\x9F\x91\x8B\n")},
+      {R"({"t":"tx","s":""})", R::None, text("")},
       // Any number form is a number; any other type counts as absent.
       {R"({"t":"md","b":10E-1,"x":0.1e1,"y":1.00})", R::None,
        button(WireKind::ButtonDown, 1, 1, 1)},
@@ -76,7 +84,7 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"m\u0000"})", R::UnknownType},
       {R"({"t":"mm","x":0})", R::MoveWithoutPosition},
       {R"({"t":"md","b":1.5,"x":0,"y":0})", R::BadButton},
-      {R"({"t":"md","b":3,"x":0,"y":0})", R::BadButton},
+      {R"({"t":"md","b":5,"x":0,"y":0})", R::BadButton},
       {R"({"t":"mu","b":-1,"x":0,"y":0})", R::BadButton},
       {R"({"t":"md","x":0,"y":0})", R::BadButton},
       {R"({"t":"md","b":1})", R::ButtonWithoutPosition},
@@ -86,6 +94,9 @@ TEST(DecodeWire, AcceptsOrRefusesInOrderOfPrecedence) {
       {R"({"t":"kd","hid":4.5,"r":1})", R::KeyDownWithoutUsage},
       {R"({"t":"kd","hid":458756,"r":1})", R::KeyDownBadRepeat},
       {R"({"t":"ku"})", R::KeyUpWithoutUsage},
+      {R"({"t":"tx"})", R::TextWithoutString},
+      {R"({"t":"tx","s":["a"]})", R::TextWithoutString},
+      {"{\"t\":\"tx\",\"s\":\"\xC3\"}", R::NotAnObject},  // invalid UTF-8
   };
   for (const Case& c : cases) {
     WireMessage message = kSentinel;
@@ -111,7 +122,8 @@ TEST(DecodeWire, NullDataNullRejectPointerAndTexts) {
   // The size bounds the frame: bytes beyond it are never read.
   EXPECT_TRUE(decodeWire(R"({"t":"ra"}garbage)", 10, message, nullptr));
   EXPECT_STREQ(wireRejectText(R::BadButton), "a button message without a button the host can post");
-  EXPECT_STREQ(wireRejectText(static_cast<WireReject>(11)), "unknown");
+  EXPECT_STREQ(wireRejectText(R::TextWithoutString), "tx without a string s");
+  EXPECT_STREQ(wireRejectText(static_cast<WireReject>(12)), "unknown");
   EXPECT_STREQ(wireRejectText(static_cast<WireReject>(-1)), "unknown");
 }
 

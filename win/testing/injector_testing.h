@@ -150,6 +150,8 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
       return;
     }
     for (std::uint32_t button = 0; button < kButtonDownFlags.size(); ++button) {
+      // The extra buttons share their flags and differ in mouseData.
+      if (kButtonMouseData[button] != 0 && event.mouseData != kButtonMouseData[button]) continue;
       if ((event.flags & kButtonDownFlags[button]) != 0) downButtons_ |= 1u << button;
       if ((event.flags & kButtonUpFlags[button]) != 0) {
         if ((downButtons_ & 1u << button) == 0) strays_.push_back(0x10000 | button);
