@@ -23,6 +23,10 @@ using orvane::win::WireMessage;
 
 constexpr std::string_view kMoveFrame = R"({"t":"mm","x":0.4375,"y":0.61328125})";
 constexpr std::string_view kKeyFrame = R"({"t":"kd","hid":458756,"r":false})";
+// 64 characters, accents and an escaped emoji among them, as a soft keyboard would send a line.
+constexpr std::string_view kTextFrame =
+    R"({"t":"tx","s":"Gr\u00fc\u00dfe aus K\u00f6ln \ud83d\udc4b, )"
+    R"(bis morgen um halb neun am Caf\u00e9, sonst Montag."})";
 constexpr std::uint32_t kUsageA = 0x00070004;
 
 WireMessage decoded(std::string_view frame) {
@@ -91,6 +95,8 @@ BENCHMARK_CAPTURE(BM_PlainParse, move, kMoveFrame);
 BENCHMARK_CAPTURE(BM_DecodeWire, move, kMoveFrame);
 BENCHMARK_CAPTURE(BM_PlainParse, key, kKeyFrame);
 BENCHMARK_CAPTURE(BM_DecodeWire, key, kKeyFrame);
+BENCHMARK_CAPTURE(BM_PlainParse, text, kTextFrame);
+BENCHMARK_CAPTURE(BM_DecodeWire, text, kTextFrame);
 BENCHMARK_CAPTURE(BM_Translate, move_twice, decoded(kMoveFrame), decoded(kMoveFrame));
 BENCHMARK_CAPTURE(BM_Translate, button_down_up,
                   withKind(decoded(R"({"t":"md","b":0,"x":0.5,"y":0.5})"), WireKind::ButtonDown),
@@ -144,5 +150,6 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   printRatios("move", kMoveFrame);
   printRatios("key", kKeyFrame);
+  printRatios("text", kTextFrame);
   return 0;
 }

@@ -12,8 +12,8 @@ namespace orvane_native {
 
 // The "t" values injectInput decodes and the "event" values the event channel carries. A type or
 // event added elsewhere is added here in the same change.
-inline constexpr std::array<std::string_view, 7> kFrameTypes = {"mm", "md", "mu", "wh",
-                                                                "kd", "ku", "ra"};
+inline constexpr std::array<std::string_view, 8> kFrameTypes = {"mm", "md", "mu", "wh",
+                                                                "kd", "ku", "ra", "tx"};
 inline constexpr std::array<std::string_view, 9> kEventNames = {
     "injectionReach",  "heldInputReleased", "inputRefused",
     "displaysChanged", "eventsDropped",     "log",

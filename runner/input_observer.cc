@@ -21,8 +21,13 @@ struct HookDeleter {
 };
 using HookHandle = std::unique_ptr<std::remove_pointer_t<HHOOK>, HookDeleter>;
 
-ObservedKind MouseKind(WPARAM message) {
+ObservedKind MouseKind(WPARAM message, DWORD mouseData) {
+  const bool second = HIWORD(mouseData) == XBUTTON2;
   switch (message) {
+    case WM_XBUTTONDOWN:
+      return second ? ObservedKind::X2Down : ObservedKind::X1Down;
+    case WM_XBUTTONUP:
+      return second ? ObservedKind::X2Up : ObservedKind::X1Up;
     case WM_MOUSEMOVE:
       return ObservedKind::Move;
     case WM_LBUTTONDOWN:
@@ -55,7 +60,8 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     event.scanCode = info->scanCode;
     event.virtualKey = info->vkCode;
     event.extended = (info->flags & LLKHF_EXTENDED) != 0;
-    event.keyUp = (info->flags & LLKHF_UP) != 0;
+    // Wine reports a Unicode (VK_PACKET) key-up without LLKHF_UP; the message still says up.
+    event.keyUp = (info->flags & LLKHF_UP) != 0 || wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
     event.injected = (info->flags & LLKHF_INJECTED) != 0;
     event.extraInfo = info->dwExtraInfo;
     tObserver->Record(event);
@@ -67,7 +73,7 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && tObserver != nullptr) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     ObservedEvent event;
-    event.kind = MouseKind(wParam);
+    event.kind = MouseKind(wParam, info->mouseData);
     event.x = info->pt.x;
     event.y = info->pt.y;
     if (event.kind == ObservedKind::Wheel || event.kind == ObservedKind::HWheel) {

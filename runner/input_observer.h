@@ -24,7 +24,11 @@ enum class ObservedKind : std::uint8_t {
   MiddleUp,
   Wheel,
   HWheel,
-  OtherMouse,  // X buttons and anything else the mouse hook reports.
+  X1Down,  // the first extra button (back)
+  X1Up,
+  X2Down,  // the second extra button (forward)
+  X2Up,
+  OtherMouse,  // anything else the mouse hook reports
 };
 
 // One event as the low-level hook saw it. Key fields are zero for mouse events and vice versa.
@@ -34,7 +38,7 @@ struct ObservedEvent {
   std::uint32_t scanCode = 0;
   std::uint32_t virtualKey = 0;
   bool extended = false;  // LLKHF_EXTENDED
-  bool keyUp = false;     // LLKHF_UP
+  bool keyUp = false;     // LLKHF_UP, or the hook's message a key-up one (below)
   // Mouse: the point in screen coordinates, and the signed wheel delta for Wheel and HWheel.
   std::int32_t x = 0;
   std::int32_t y = 0;

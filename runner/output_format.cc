@@ -1,6 +1,9 @@
 // Formatting of reply, refusal and trace lines.
 #include "runner/output_format.h"
 
+#include <cstdio>
+#include <string>
+
 #include "runner/json_value.h"
 #include "win/inject_event.h"
 
@@ -11,6 +14,28 @@ namespace {
 Json NoReply() { return Json{{"reply", "no-reply"}}; }
 
 std::string Hex(const std::vector<uint8_t>& bytes) { return ToHex(bytes.data(), bytes.size()); }
+
+// VK_PACKET: the virtual key of a key event that types a UTF-16 unit.
+constexpr std::uint32_t kPacketVirtualKey = 0xE7;
+
+// The character of one UTF-16 unit as UTF-8; empty for half of a surrogate pair, which is no
+// character on its own (the unit beside it tells which).
+std::string UnitText(std::uint32_t unit) {
+  unit &= 0xFFFF;
+  if (unit >= 0xD800 && unit <= 0xDFFF) return "";
+  std::string text;
+  if (unit < 0x80) {
+    text += static_cast<char>(unit);
+  } else if (unit < 0x800) {
+    text += static_cast<char>(0xC0 | unit >> 6);
+    text += static_cast<char>(0x80 | (unit & 0x3F));
+  } else {
+    text += static_cast<char>(0xE0 | unit >> 12);
+    text += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+    text += static_cast<char>(0x80 | (unit & 0x3F));
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -77,6 +102,14 @@ const char* EventName(ObservedKind kind) {
       return "wheel";
     case ObservedKind::HWheel:
       return "hwheel";
+    case ObservedKind::X1Down:
+      return "x1-down";
+    case ObservedKind::X1Up:
+      return "x1-up";
+    case ObservedKind::X2Down:
+      return "x2-down";
+    case ObservedKind::X2Up:
+      return "x2-up";
     case ObservedKind::OtherMouse:
       break;
   }
@@ -85,6 +118,16 @@ const char* EventName(ObservedKind kind) {
 
 std::string TraceLine(const ObservedEvent& event) {
   const bool tagged = event.extraInfo == win::kInjectedTag;
+  if (event.kind == ObservedKind::Key && event.virtualKey == kPacketVirtualKey) {
+    // A Unicode key: the scan code is the UTF-16 unit typed.
+    char unit[sizeof "FFFF"];
+    std::snprintf(unit, sizeof unit, "%04X", static_cast<unsigned>(event.scanCode & 0xFFFF));
+    return ToLine(Json{{"injected", "unicode"},
+                       {"unit", unit},
+                       {"char", UnitText(event.scanCode)},
+                       {"up", event.keyUp},
+                       {"tag", tagged}});
+  }
   if (event.kind == ObservedKind::Key) {
     return ToLine(Json{{"injected", "key"},
                        {"scan", event.scanCode},

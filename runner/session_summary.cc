@@ -22,6 +22,10 @@ ObservedKind DownOf(ObservedKind kind) {
       return ObservedKind::RightDown;
     case ObservedKind::MiddleUp:
       return ObservedKind::MiddleDown;
+    case ObservedKind::X1Up:
+      return ObservedKind::X1Down;
+    case ObservedKind::X2Up:
+      return ObservedKind::X2Down;
     default:
       return kind;
   }
@@ -29,12 +33,13 @@ ObservedKind DownOf(ObservedKind kind) {
 
 bool IsButtonDown(ObservedKind kind) {
   return kind == ObservedKind::LeftDown || kind == ObservedKind::RightDown ||
-         kind == ObservedKind::MiddleDown;
+         kind == ObservedKind::MiddleDown || kind == ObservedKind::X1Down ||
+         kind == ObservedKind::X2Down;
 }
 
 bool IsButtonUp(ObservedKind kind) {
   return kind == ObservedKind::LeftUp || kind == ObservedKind::RightUp ||
-         kind == ObservedKind::MiddleUp;
+         kind == ObservedKind::MiddleUp || kind == ObservedKind::X1Up || kind == ObservedKind::X2Up;
 }
 
 std::string ButtonName(ObservedKind down) {

@@ -126,6 +126,12 @@ INSTANTIATE_TEST_SUITE_P(
                     {"[orvane_native] input: injection is reaching the desktop\n[orvane_native] "
                      "input: more than one monitor"},
                     ORVANE_RUNNER_EXAMPLES},
+        // Typed text (accents, an emoji, Enter, Tab), the side buttons and the text refusals.
+        SessionCase{"typing",
+                    "",
+                    {"[orvane_native] input: text-control-character\n",
+                     "[orvane_native] input: text-with-modifier-held\n"},
+                    ORVANE_RUNNER_EXAMPLES},
         // The example of the events a listener gets: a refusal and a watchdog release.
         SessionCase{"events",
                     "",
