@@ -188,8 +188,8 @@ void InjectorCore::releaseHeld(std::string_view reason) {
   const std::vector<InjectEvent> events = held_.releaseAllEvents();
   if (!events.empty()) {
     // The line goes first, so it is in the log even if sending stalls.
-    log("input: releasing held input (" + std::string(reason) + "): " + decimal(events.size()) +
-        " event(s)");
+    log("input: releasing held input (" + std::string(reason) +
+        "): " + decimal(releaseCount(events)) + " event(s)");
     sendEvents(events);
   }
   const std::size_t sweep = sweepModifiers();
@@ -199,7 +199,9 @@ void InjectorCore::releaseHeld(std::string_view reason) {
   if (!events.empty() || sweep != 0) {
     InjectorEvent released{InjectorEvent::Kind::HeldInputReleased, std::string(reason)};
     for (const InjectEvent& event : events) {
-      ++(event.kind == InjectEventKind::Keyboard ? released.keys : released.buttons);
+      if (!isMaskEvent(event)) {
+        ++(event.kind == InjectEventKind::Keyboard ? released.keys : released.buttons);
+      }
     }
     released.sweep = static_cast<std::uint32_t>(sweep);
     emit(released);
@@ -212,11 +214,12 @@ std::size_t InjectorCore::sweepModifiers() {
     states[i] = inputSystem_->getAsyncKeyState(kSweepVirtualKeys[i]);
   }
   const std::vector<InjectEvent> events = modifierSweepEvents(states);
-  if (!events.empty()) {
-    log("input: modifier sweep releasing " + decimal(events.size()) + " key(s)");
+  const std::size_t keyUps = releaseCount(events);
+  if (keyUps != 0) {
+    log("input: modifier sweep releasing " + decimal(keyUps) + " key(s)");
     sendEvents(events);
   }
-  return events.size();
+  return keyUps;
 }
 
 bool InjectorCore::sendEvents(const std::vector<InjectEvent>& events) {
