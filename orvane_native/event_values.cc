@@ -37,6 +37,10 @@ EncodableValue InjectorEventValue(const orvane::win::InjectorEvent& event) {
       map = Named("inputRefused");
       map[EncodableValue("refusal")] = EncodableValue(event.text);
       break;
+    case Kind::LocalInput:
+      map = Named("localInput");
+      map[EncodableValue("active")] = EncodableValue(event.active);
+      break;
   }
   return EncodableValue(std::move(map));
 }

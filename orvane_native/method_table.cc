@@ -9,7 +9,7 @@ namespace orvane_native {
 
 namespace {
 
-constexpr std::size_t kMethodCount = 16;
+constexpr std::size_t kMethodCount = 17;
 
 constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods = {{
     {"getComputerName", Method::GetComputerName},
@@ -28,6 +28,7 @@ constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods
     {"sendInput", Method::SendInput},
     {"getDisplays", Method::GetDisplays},
     {"setCaptureRect", Method::SetCaptureRect},
+    {"setLocalInputPriority", Method::SetLocalInputPriority},
 }};
 
 }  // namespace

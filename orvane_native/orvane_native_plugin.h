@@ -82,6 +82,7 @@ class OrvaneNativePlugin : public flutter::Plugin {
   void SetAlwaysOnTop(const flutter::EncodableValue* arguments, Result& result) const;
   void GetDisplays(Result& result) const;
   void SetCaptureRect(const flutter::EncodableValue* arguments, Result& result);
+  void SetLocalInputPriority(const flutter::EncodableValue* arguments, Result& result);
 
   flutter::PluginRegistrarWindows* registrar_;
   std::int32_t windowProcDelegateId_;

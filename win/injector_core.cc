@@ -14,6 +14,13 @@ namespace {
 
 std::string decimal(std::uint64_t value) { return std::to_string(value); }
 
+InjectorEvent localInputEvent(bool active) {
+  InjectorEvent event;
+  event.kind = InjectorEvent::Kind::LocalInput;
+  event.active = active;
+  return event;
+}
+
 const char* verdictText(ProbeVerdict verdict) {
   return verdict == ProbeVerdict::Reaching ? "reaching" : "discarded";
 }
@@ -62,7 +69,9 @@ void InjectorCore::handleFrame(const std::string& frame) {
     return;
   }
 
-  const Admission admission = admitFrame(message.kind, peerConnected_, mode_);
+  // While the host's own user has the input, the controller may only let go, as in view.
+  const InputMode mode = localInput_.active() ? InputMode::View : mode_;
+  const Admission admission = admitFrame(message.kind, peerConnected_, mode);
   if (admission == Admission::Drop) {
     return;
   }
@@ -73,7 +82,7 @@ void InjectorCore::handleFrame(const std::string& frame) {
 
   if (message.kind == WireKind::ReleaseAll) {
     // In view the controller may only let go: no sweep, no line, the watchdog left alone.
-    if (mode_ == InputMode::View) {
+    if (mode == InputMode::View) {
       sendEvents(held_.releaseAllEvents());
     } else {
       releaseHeld("ra");
@@ -284,6 +293,69 @@ void InjectorCore::watchdogTick(std::uint64_t ownId) {
     watchdogTimerId_ = 0;
   }
   applyWatchdog(watchdog_.check(clock_(), held_.anyHeld()));
+}
+
+void InjectorCore::setLocalInputPriority(bool enabled, std::int32_t quietMs) {
+  localInputEnabled_ = enabled;
+  localInput_.setQuietMs(quietMs);
+  if (!enabled) {
+    cancelLocalInputTask();
+    if (localInput_.end()) emit(localInputEvent(false));
+    return;
+  }
+  // A running period is measured against the new quiet time from now on.
+  if (localInput_.active()) {
+    cancelLocalInputTask();
+    applyLocalInputCheck(localInput_.check(clock_()));
+  }
+}
+
+void InjectorCore::noteLocalInput() {
+  if (!localInputEnabled_) return;
+  const bool controllerCanAct = peerConnected_ && mode_ == InputMode::Control;
+  if (!localInput_.note(clock_(), controllerCanAct)) return;
+  log("input: local input at the host; the controller is held off until it has been quiet for " +
+      decimal(static_cast<std::uint64_t>(localInput_.quietMs())) + "ms");
+  emit(localInputEvent(true));
+  releaseHeld("localInput");
+  applyLocalInputCheck(localInput_.check(clock_()));
+}
+
+void InjectorCore::localInputTick(std::uint64_t ownId) {
+  // As for the watchdog: a tick cancelled too late must not forget a newer pending one.
+  if (localInputTimerId_ == ownId) {
+    localInputTimerId_ = 0;
+  }
+  applyLocalInputCheck(localInput_.check(clock_()));
+}
+
+void InjectorCore::applyLocalInputCheck(const LocalInputCheck& check) {
+  switch (check.kind) {
+    case LocalInputCheck::Kind::Idle:
+      return;
+    case LocalInputCheck::Kind::Wait:
+      // A pending check keeps its deadline; it finds the later input and reschedules itself, so
+      // local input at the mouse's rate costs no timer work.
+      if (localInputTimerId_ == 0) {
+        auto ownId = std::make_shared<std::uint64_t>(0);
+        localInputTimerId_ = queue_.PostDelayed(
+            watchdogDelayNanoseconds(check.remainingSeconds),
+            [core = shared_from_this(), ownId] { core->localInputTick(*ownId); });
+        *ownId = localInputTimerId_;
+      }
+      return;
+    case LocalInputCheck::Kind::Ended:
+      cancelLocalInputTask();
+      emit(localInputEvent(false));
+      return;
+  }
+}
+
+void InjectorCore::cancelLocalInputTask() {
+  if (localInputTimerId_ != 0) {
+    queue_.Cancel(localInputTimerId_);
+    localInputTimerId_ = 0;
+  }
 }
 
 }  // namespace orvane::win

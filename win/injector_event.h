@@ -1,5 +1,6 @@
 // What the injector tells its owner about the fate of the controller's input, beside the log: the
-// reach probe's verdict changes, releases of held input and refused input.
+// reach probe's verdict changes, releases of held input, refused input, and the start and end of
+// the periods in which local input priority holds the controller off.
 //
 // Contract: the injector calls its InjectorEventSink on the injection thread (and, for a release
 // left to a detached worker at teardown, on that worker), never on a steady frame that reaches the
@@ -15,7 +16,7 @@
 namespace orvane::win {
 
 struct InjectorEvent {
-  enum class Kind { InjectionReach, HeldInputReleased, InputRefused };
+  enum class Kind { InjectionReach, HeldInputReleased, InputRefused, LocalInput };
 
   Kind kind = Kind::InjectionReach;
   // InjectionReach: "reaching" or "discarded"; HeldInputReleased: the release's reason;
@@ -25,6 +26,8 @@ struct InjectorEvent {
   std::uint32_t keys = 0;
   std::uint32_t buttons = 0;
   std::uint32_t sweep = 0;
+  // LocalInput: true when the host's own user took over, false when the quiet period ended.
+  bool active = false;
 };
 
 using InjectorEventSink = std::function<void(const InjectorEvent&)>;

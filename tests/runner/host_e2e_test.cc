@@ -107,6 +107,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Ends with Shift, A and the left button held: only the teardown releases them.
         SessionCase{
             "held", "", {"[orvane_native] input: releasing held input (destructor): 3 event(s)\n"}},
+        // The host's user moves the mouse (untagged input from the runner): the controller's
+        // key and button come up, its frames wait out the quiet time.
+        SessionCase{"local",
+                    "",
+                    {"[orvane_native] input: local input at the host; the controller is held off "
+                     "until it has been quiet for 1500ms\n[orvane_native] input: releasing held "
+                     "input (localInput): 2 event(s)\n"}},
         SessionCase{"no_view",
                     "--no-view",
                     {"[orvane_native] quit: no top-level window; asking this thread's message "
