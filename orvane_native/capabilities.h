@@ -14,10 +14,11 @@ namespace orvane_native {
 // event added elsewhere is added here in the same change.
 inline constexpr std::array<std::string_view, 8> kFrameTypes = {"mm", "md", "mu", "wh",
                                                                 "kd", "ku", "ra", "tx"};
-inline constexpr std::array<std::string_view, 9> kEventNames = {
+inline constexpr std::array<std::string_view, 10> kEventNames = {
     "injectionReach",  "heldInputReleased", "inputRefused",
     "displaysChanged", "eventsDropped",     "log",
-    "inputDiscarded",  "inputDropped",      "inputCollapsed"};
+    "inputDiscarded",  "inputDropped",      "inputCollapsed",
+    "localInput"};
 
 // {"version": String, "frameTypes": [String], "methods": [String], "events": [String]}; the
 // methods come from the method table. Any thread; no state.

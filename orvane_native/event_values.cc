@@ -51,6 +51,10 @@ EncodableValue InjectorEventValue(const orvane::win::InjectorEvent& event) {
       map = Named("inputCollapsed");
       map[EncodableValue("moves")] = Count(event.count);
       break;
+    case Kind::LocalInput:
+      map = Named("localInput");
+      map[EncodableValue("active")] = EncodableValue(event.active);
+      break;
   }
   return EncodableValue(std::move(map));
 }

@@ -11,7 +11,7 @@
 
 namespace orvane_native {
 
-// injectionReach, heldInputReleased or inputRefused.
+// injectionReach, heldInputReleased, inputRefused or localInput.
 flutter::EncodableValue InjectorEventValue(const orvane::win::InjectorEvent& event);
 
 // The runner's top-level window saw WM_DISPLAYCHANGE.

@@ -9,7 +9,7 @@ namespace orvane_native {
 
 namespace {
 
-constexpr std::size_t kMethodCount = 17;
+constexpr std::size_t kMethodCount = 18;
 
 constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods = {{
     {"getComputerName", Method::GetComputerName},
@@ -29,6 +29,7 @@ constexpr std::array<std::pair<std::string_view, Method>, kMethodCount> kMethods
     {"getDisplays", Method::GetDisplays},
     {"setCaptureRect", Method::SetCaptureRect},
     {"getCapabilities", Method::GetCapabilities},
+    {"setLocalInputPriority", Method::SetLocalInputPriority},
 }};
 
 }  // namespace

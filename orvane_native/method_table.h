@@ -27,6 +27,7 @@ enum class Method {
   GetDisplays,
   SetCaptureRect,
   GetCapabilities,
+  SetLocalInputPriority,
 };
 
 // The method named exactly `name` (case-sensitive bytes); no value for any other name, which is
@@ -57,6 +58,10 @@ inline constexpr std::string_view kWidthKey = "width";
 inline constexpr std::string_view kHeightKey = "height";
 inline constexpr std::string_view kPrimaryKey = "primary";
 
+// "setLocalInputPriority".
+inline constexpr std::string_view kEnabledKey = "enabled";
+inline constexpr std::string_view kQuietMsKey = "quietMs";
+
 // "getPermissions" answers with both granted; nothing is queried on this platform.
 inline constexpr std::string_view kScreenRecordingKey = "screenRecording";
 inline constexpr std::string_view kInputControlKey = "inputControl";
@@ -82,6 +87,11 @@ inline constexpr std::string_view kSendInputMessage =
 inline constexpr std::string_view kSetCaptureRectMessage =
     "setCaptureRect needs integer `left`, `top`, `right` and `bottom` with right > left and "
     "bottom > top, or null arguments for the primary display";
+inline constexpr std::string_view kSetLocalInputPriorityMessage =
+    "setLocalInputPriority needs a bool `enabled` and, if sent, an integer `quietMs` from 100 to "
+    "60000, or null arguments for the default (off)";
+inline constexpr std::string_view kLocalInputUnavailableCode = "local_input_unavailable";
+inline constexpr std::string_view kLocalInputUnavailableMessage = "SetWindowsHookExW failed";
 inline constexpr std::string_view kComputerNameFailedCode = "computer_name_failed";
 inline constexpr std::string_view kComputerNameFailedMessage =
     "GetComputerNameExW(ComputerNamePhysicalDnsHostname) failed";

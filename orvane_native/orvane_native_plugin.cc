@@ -13,6 +13,7 @@
 #include "log.h"
 #include "orvane_native/orvane_native_plugin_c_api.h"
 #include "win/input_system_win32.h"
+#include "win/local_input_monitor_win32.h"
 #include "window_services.h"
 
 namespace orvane_native {
@@ -66,7 +67,7 @@ OrvaneNativePlugin::OrvaneNativePlugin(flutter::PluginRegistrarWindows* registra
           [events = events_](const orvane::win::InjectorEvent& event) {
             events->Post(InjectorEventValue(event));
           },
-          orvane::win::makePlatformInputSystem())) {
+          orvane::win::makePlatformInputSystem(), orvane::win::makePlatformLocalInputMonitor())) {
   windowProcDelegateId_ = registrar_->RegisterTopLevelWindowProcDelegate(
       [this](HWND, UINT message, WPARAM wParam, LPARAM) {
         return HandleTopLevelWindowMessage(message, wParam);

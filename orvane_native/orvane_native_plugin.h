@@ -92,6 +92,7 @@ class OrvaneNativePlugin : public flutter::Plugin {
   void GetDisplays(Result& result) const;
   void SetCaptureRect(const flutter::EncodableValue* arguments, Result& result);
   void ClipboardReadDetail(Result& result) const;
+  void SetLocalInputPriority(const flutter::EncodableValue* arguments, Result& result);
 
   flutter::PluginRegistrarWindows* registrar_;
   std::int32_t windowProcDelegateId_;

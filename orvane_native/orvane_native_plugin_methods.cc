@@ -15,6 +15,7 @@
 #include "orvane_native_plugin.h"
 #include "service_error.h"
 #include "win/input_mode.h"
+#include "win/local_input_period.h"
 #include "win/pointer_geometry.h"
 #include "window_services.h"
 
@@ -80,6 +81,32 @@ std::optional<orvane::win::CaptureRect> ReadCaptureRect(const EncodableValue* ar
     return std::nullopt;
   }
   return orvane::win::CaptureRect{*left, *top, *right, *bottom};
+}
+
+struct LocalInputPriority {
+  bool enabled = false;
+  std::int32_t quietMs = orvane::win::kLocalInputDefaultQuietMs;
+};
+
+// Null arguments give the default (off); otherwise a bool `enabled` and, unless it is absent or
+// null, a `quietMs` within range. Unlike a missing one, a quietMs of the wrong type is refused: a
+// quiet time silently replaced by the default would be a surprise.
+std::optional<LocalInputPriority> ReadLocalInputPriority(const EncodableValue* arguments) {
+  LocalInputPriority priority;
+  if (arguments == nullptr || arguments->IsNull()) return priority;
+  const std::optional<bool> enabled = ReadBoolArgument(arguments, kEnabledKey);
+  if (!enabled) return std::nullopt;
+  priority.enabled = *enabled;
+  const auto* map = std::get_if<flutter::EncodableMap>(arguments);
+  const auto quiet = map->find(EncodableValue(std::string(kQuietMsKey)));
+  if (quiet == map->end() || quiet->second.IsNull()) return priority;
+  const std::optional<std::int64_t> quietMs = ReadIntegerArgument(arguments, kQuietMsKey);
+  if (!quietMs || *quietMs < orvane::win::kLocalInputMinQuietMs ||
+      *quietMs > orvane::win::kLocalInputMaxQuietMs) {
+    return std::nullopt;
+  }
+  priority.quietMs = static_cast<std::int32_t>(*quietMs);
+  return priority;
 }
 
 }  // namespace
@@ -149,6 +176,9 @@ void OrvaneNativePlugin::HandleMethodCall(
       return;
     case Method::GetCapabilities:
       result->Success(CapabilitiesValue());
+      return;
+    case Method::SetLocalInputPriority:
+      SetLocalInputPriority(arguments, *result);
       return;
   }
 }
@@ -278,6 +308,21 @@ void OrvaneNativePlugin::SetCaptureRect(const EncodableValue* arguments, Result&
     return;
   }
   injector_->setCaptureRect(*capture);
+  result.Success();
+}
+
+void OrvaneNativePlugin::SetLocalInputPriority(const EncodableValue* arguments, Result& result) {
+  const std::optional<LocalInputPriority> priority = ReadLocalInputPriority(arguments);
+  if (!priority) {
+    ReplyError(result, kInvalidStateCode, kSetLocalInputPriorityMessage);
+    return;
+  }
+  std::uint32_t win32Error = 0;
+  if (!injector_->setLocalInputPriority(priority->enabled, priority->quietMs, win32Error)) {
+    result.Error(std::string(kLocalInputUnavailableCode),
+                 std::string(kLocalInputUnavailableMessage), Win32ErrorDetails(win32Error));
+    return;
+  }
   result.Success();
 }
 

@@ -85,6 +85,20 @@ void HostPlatform::SendWindowMessage(WindowMessage message) {
   }
 }
 
+void HostPlatform::InjectLocalInput(std::int32_t x, std::int32_t y) {
+  // Absolute coordinates run from 0 to 65535 across the primary display, its last pixel at 65535.
+  constexpr int kAbsoluteMax = 65535;
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = width > 1 ? MulDiv(x, kAbsoluteMax, width - 1) : 0;
+  input.mi.dy = height > 1 ? MulDiv(y, kAbsoluteMax, height - 1) : 0;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  // No dwExtraInfo: without the plugin's tag the input counts as the host user's.
+  SendInput(1, &input, static_cast<int>(sizeof(INPUT)));
+}
+
 bool HostPlatform::Running() const {
   const HostWindow* window = Window();
   return !quit_ && window != nullptr && !window->destroyed();

@@ -33,6 +33,7 @@ class HostPlatform : public SessionPlatform {
   MethodReply Send(const std::string& channel, const std::vector<uint8_t>& message) override;
   void Pump(std::uint32_t ms) override;
   void SendWindowMessage(WindowMessage message) override;
+  void InjectLocalInput(std::int32_t x, std::int32_t y) override;
   bool Running() const override;
   std::vector<ObservedEvent> TakeObserved() override;
   std::vector<std::vector<uint8_t>> TakeEvents() override;

@@ -129,11 +129,15 @@ std::string TraceLine(const ObservedEvent& event) {
                        {"tag", tagged}});
   }
   if (event.kind == ObservedKind::Key) {
-    return ToLine(Json{{"injected", "key"},
-                       {"scan", event.scanCode},
-                       {"extended", event.extended},
-                       {"up", event.keyUp},
-                       {"tag", tagged}});
+    Json line{{"injected", "key"},
+              {"scan", event.scanCode},
+              {"extended", event.extended},
+              {"up", event.keyUp},
+              {"tag", tagged}};
+    // Keys sent by scan code reach the hook without a virtual key under Wine; the mask key is
+    // known by its virtual key alone.
+    if (event.virtualKey != 0) line["vk"] = event.virtualKey;
+    return ToLine(line);
   }
   return ToLine(Json{{"injected", "mouse"},
                      {"event", EventName(event.kind)},

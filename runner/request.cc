@@ -12,8 +12,8 @@ namespace orvane::runner {
 
 namespace {
 
-constexpr std::array<const char*, 7> kRequestKeys = {"call",   "frame",    "raw",   "listen",
-                                                     "cancel", "sleep_ms", "window"};
+constexpr std::array<const char*, 8> kRequestKeys = {"call",   "frame",    "raw",    "listen",
+                                                     "cancel", "sleep_ms", "window", "local"};
 constexpr char kInjectMethod[] = "injectInput";
 constexpr char kFrameArgument[] = "json";
 // Allowed beside every request key.
@@ -76,7 +76,7 @@ std::optional<std::string> FindRequestKey(const Json& object, std::string& reaso
     found = key;
   }
   if (!found) {
-    reason = "no request key: expected call, frame, raw, listen, cancel, sleep_ms or window";
+    reason = "no request key: expected call, frame, raw, listen, cancel, sleep_ms, window or local";
   }
   return found;
 }
@@ -182,12 +182,37 @@ ParsedLine ParseWindow(const Json& object) {
   return Good(std::move(request));
 }
 
+std::optional<std::int32_t> Pixel(const Json& object, const char* key) {
+  if (!object.contains(key)) return std::nullopt;
+  const Json& value = object[key];
+  if (!value.is_number_integer()) return std::nullopt;
+  const auto pixel = value.get<int64_t>();
+  if (pixel < 0 || pixel > kMaxLocalPixel) return std::nullopt;
+  return static_cast<std::int32_t>(pixel);
+}
+
+ParsedLine ParseLocal(const Json& object) {
+  const Json& where = object["local"];
+  const auto x = where.is_object() ? Pixel(where, "x") : std::nullopt;
+  const auto y = where.is_object() ? Pixel(where, "y") : std::nullopt;
+  if (!x || !y || where.size() != 2) {
+    return Bad("local needs {\"x\": X, \"y\": Y}, whole pixels from 0 to " +
+               std::to_string(kMaxLocalPixel));
+  }
+  Request request;
+  request.kind = RequestKind::LocalInput;
+  request.localX = *x;
+  request.localY = *y;
+  return Good(std::move(request));
+}
+
 ParsedLine ParseRequest(const Json& object, const std::string& key) {
   if (key == "call") return ParseCall(object);
   if (key == "frame") return ParseFrame(object);
   if (key == "raw") return ParseRaw(object);
   if (key == "listen" || key == "cancel") return ParseStream(object, key);
   if (key == "sleep_ms") return ParseSleep(object);
+  if (key == "local") return ParseLocal(object);
   return ParseWindow(object);
 }
 

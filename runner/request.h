@@ -1,5 +1,6 @@
 // Parsing of one request line of a session: a method call, an input frame, raw bytes, an event
-// channel listen or cancel, a pause, or a message to the runner's window.
+// channel listen or cancel, a pause, a message to the runner's window, or input of the host's own
+// user.
 #ifndef RUNNER_REQUEST_H_
 #define RUNNER_REQUEST_H_
 
@@ -17,6 +18,8 @@ namespace orvane::runner {
 inline constexpr std::uint32_t kMaxSleepMs = 60000;
 // The latest time a request may carry: a day after the session's start.
 inline constexpr std::uint32_t kMaxAtMs = 86400000;
+// The largest pixel coordinate a "local" request may name.
+inline constexpr std::int32_t kMaxLocalPixel = 32767;
 
 enum class RequestKind {
   MethodCall,  // "call" and "frame" on "orvane_native/methods", "listen" and "cancel" on
@@ -24,6 +27,7 @@ enum class RequestKind {
   Raw,         // exact bytes on `channel`
   Sleep,       // run the platform thread's message loop for `sleepMs`
   Window,      // send `windowMessage` to the top-level window
+  LocalInput,  // move the pointer to `localX`, `localY` as the host's user would: untagged
 };
 
 enum class WindowMessage { Close, EndSession };
@@ -36,6 +40,8 @@ struct Request {
   std::vector<uint8_t> bytes;                          // Raw
   std::uint32_t sleepMs = 0;                           // Sleep
   WindowMessage windowMessage = WindowMessage::Close;  // Window
+  std::int32_t localX = 0;                             // LocalInput: primary-display pixels
+  std::int32_t localY = 0;
   // Any kind: when the request was made, in milliseconds since the session's start ("at_ms").
   std::optional<std::uint32_t> atMs;
 };

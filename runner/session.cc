@@ -67,6 +67,10 @@ class Driver {
         platform_.SendWindowMessage(request.windowMessage);
         Print(DoneLine());
         break;
+      case RequestKind::LocalInput:
+        platform_.InjectLocalInput(request.localX, request.localY);
+        Print(DoneLine());
+        break;
     }
     const std::chrono::nanoseconds now = options_.clock();
     if (!IsInputFrame(request) || now - lastPump_ >= kFramePumpInterval) {

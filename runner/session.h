@@ -34,6 +34,10 @@ class SessionPlatform {
 
   virtual void SendWindowMessage(WindowMessage message) = 0;
 
+  // Moves the pointer to the pixel (x, y) of the primary display with input that does not carry
+  // the plugin's tag, from this thread: what the host's own user does with the mouse.
+  virtual void InjectLocalInput(std::int32_t x, std::int32_t y) = 0;
+
   // False once the application has quit: its top-level window is gone or its message loop met
   // WM_QUIT.
   virtual bool Running() const = 0;

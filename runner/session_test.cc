@@ -35,6 +35,7 @@ class FakePlatform : public SessionPlatform {
   }
   void Pump(std::uint32_t ms) override { now += milliseconds(ms); }
   void SendWindowMessage(WindowMessage) override {}
+  void InjectLocalInput(std::int32_t, std::int32_t) override {}
   bool Running() const override { return true; }
   std::vector<ObservedEvent> TakeObserved() override { return {}; }
   std::vector<std::vector<uint8_t>> TakeEvents() override { return {}; }

@@ -30,6 +30,11 @@ bool contains(const std::vector<std::uint16_t>& keys, std::uint16_t scanId) {
   return std::binary_search(keys.begin(), keys.end(), scanId);
 }
 
+void appendMaskPair(std::vector<InjectEvent>& events) {
+  events.push_back(virtualKeyEvent(kMaskVirtualKey, false));
+  events.push_back(virtualKeyEvent(kMaskVirtualKey, true));
+}
+
 }  // namespace
 
 bool isModifierScan(std::uint16_t scanId) {
@@ -133,13 +138,21 @@ std::vector<InjectEvent> HeldInput::releaseAllEvents() {
   wheelRemainderY = 0.0;
   std::vector<InjectEvent> events;
   if (!anyHeld()) return events;
-  events.reserve(heldKeys.size() + kButtonCount);
+  events.reserve(heldKeys.size() + kButtonCount + kMaskPairSize);
+  bool masked = false;
   // Buttons come up wherever the pointer is: no move flag.
   forEachInReleaseOrder(
       [this, &events](std::int32_t button) {
         events.push_back(buttonEvent(hostButtonOf(button), true));
       },
-      [&events](std::uint16_t scanId) { events.push_back(keyEvent(scanId, true)); });
+      [&events, &masked](std::uint16_t scanId) {
+        // Modifiers come last, so one pair in front of the first covers them all.
+        if (isModifierScan(scanId) && !masked) {
+          appendMaskPair(events);
+          masked = true;
+        }
+        events.push_back(keyEvent(scanId, true));
+      });
   clearHeld();
   return events;
 }
@@ -147,6 +160,8 @@ std::vector<InjectEvent> HeldInput::releaseAllEvents() {
 std::vector<InjectEvent> modifierSweepEvents(
     const std::array<std::int16_t, kSweepKeyCount>& keyStates) {
   std::vector<InjectEvent> events;
+  events.reserve(kMaskPairSize + kSweepKeyCount);
+  appendMaskPair(events);
   for (std::size_t i = 0; i < kSweepKeyCount; ++i) {
     // Negative means down. A state of 0 gets a key-up too: a spare key-up costs nothing, a
     // missed one leaves a modifier stuck on the host.
@@ -154,7 +169,13 @@ std::vector<InjectEvent> modifierSweepEvents(
     const HidKeyEntry* const row = findHidRow(kSweepUsages[i]);
     if (row != nullptr) events.push_back(keyEvent(row->scanId, true));
   }
+  if (events.size() == kMaskPairSize) events.clear();
   return events;
+}
+
+std::size_t releaseCount(const std::vector<InjectEvent>& events) {
+  return static_cast<std::size_t>(std::count_if(
+      events.begin(), events.end(), [](const InjectEvent& event) { return !isMaskEvent(event); }));
 }
 
 }  // namespace orvane::win

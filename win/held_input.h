@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -53,7 +54,8 @@ class HeldInput {
 
   // Zeroes both wheel remainders, empties the record and returns the tagged events that release
   // it: button-ups of the host buttons that went down, without movement, then key-ups in
-  // takeHeld's order. reportedRejects is kept.
+  // takeHeld's order, the mask key's down and up right before the first modifier's.
+  // reportedRejects is kept.
   std::vector<InjectEvent> releaseAllEvents();
 
   // Ascending, each key once. Capacity for a whole keyboard is reserved up front so pressing a
@@ -80,11 +82,17 @@ inline constexpr std::size_t kSweepKeyCount = 8;
 inline constexpr std::array<std::int32_t, kSweepKeyCount> kSweepVirtualKeys = {
     0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
 
+// The mask key's down and up (kMaskVirtualKey), which a release puts before its modifier ups.
+inline constexpr std::size_t kMaskPairSize = 2;
+
 // The sweep's key-ups from the eight polled key states (in kSweepVirtualKeys order): a state of
-// 0 or below gives a tagged key-up for that modifier, a positive state is skipped. Reads no
-// held-input record.
+// 0 or below gives a tagged key-up for that modifier, a positive state is skipped; the mask pair
+// goes first when there is any. Reads no held-input record.
 std::vector<InjectEvent> modifierSweepEvents(
     const std::array<std::int16_t, kSweepKeyCount>& keyStates);
+
+// How many of a release's events release something: all but the mask pair.
+std::size_t releaseCount(const std::vector<InjectEvent>& events);
 
 }  // namespace orvane::win
 

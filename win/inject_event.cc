@@ -44,4 +44,18 @@ InjectEvent keyEvent(std::uint16_t scanId, bool keyUp) {
   return event;
 }
 
+InjectEvent virtualKeyEvent(std::uint16_t virtualKey, bool keyUp) {
+  InjectEvent event;
+  event.kind = InjectEventKind::Keyboard;
+  event.vk = virtualKey;
+  event.flags = keyUp ? kKeyUp : 0U;
+  event.extraInfo = kInjectedTag;
+  return event;
+}
+
+bool isMaskEvent(const InjectEvent& event) {
+  return event.kind == InjectEventKind::Keyboard && event.vk == kMaskVirtualKey &&
+         (event.flags & kKeyScanCode) == 0;
+}
+
 }  // namespace orvane::win

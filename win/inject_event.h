@@ -56,7 +56,7 @@ struct InjectEvent {
   std::int32_t dx = 0;          // mouse: absolute x (0..65535) for moves
   std::int32_t dy = 0;          // mouse: absolute y
   std::uint32_t mouseData = 0;  // mouse: wheel delta, two's complement
-  std::uint16_t vk = 0;         // keyboard: always 0, keys go by scan code
+  std::uint16_t vk = 0;         // keyboard: 0 for keys sent by scan code; the mask key's vk
   std::uint16_t scan = 0;       // keyboard: low byte of the scan id
   std::uint32_t flags = 0;      // kMouse* or kKey* flags
   std::uint32_t time = 0;       // always 0: the system stamps the event
@@ -77,6 +77,18 @@ InjectEvent unicodeEvent(std::uint16_t unit, bool keyUp);
 // A tagged key event for a scan id (0xE0 in the high byte marks an extended key), sent by scan
 // code with no virtual key.
 InjectEvent keyEvent(std::uint16_t scanId, bool keyUp);
+
+// A virtual key no keyboard layout or application uses. Pressed and released right before the
+// modifier key-ups of a release, so Windows never sees Alt or a Windows key go down and up with
+// nothing between (which opens the window's menu bar or the Start menu) nor a modifier pair come
+// up on its own (which can switch the keyboard language).
+inline constexpr std::uint16_t kMaskVirtualKey = 0xE8;
+
+// A tagged key event by virtual key, with no scan code.
+InjectEvent virtualKeyEvent(std::uint16_t virtualKey, bool keyUp);
+
+// True for the mask key's down or up (virtualKeyEvent with kMaskVirtualKey).
+bool isMaskEvent(const InjectEvent& event);
 
 // The result of translating one message: events in injection order (possibly none), and at most
 // one refusal. firstOfKind is set when this refusal value was never reported before in the

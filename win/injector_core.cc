@@ -15,6 +15,13 @@ namespace {
 
 std::string decimal(std::uint64_t value) { return std::to_string(value); }
 
+InjectorEvent localInputEvent(bool active) {
+  InjectorEvent event;
+  event.kind = InjectorEvent::Kind::LocalInput;
+  event.active = active;
+  return event;
+}
+
 const char* verdictText(ProbeVerdict verdict) {
   return verdict == ProbeVerdict::Reaching ? "reaching" : "discarded";
 }
@@ -119,7 +126,9 @@ void InjectorCore::handleFrame(const std::string& frame) {
 }
 
 void InjectorCore::handleMessage(const WireMessage& message) {
-  const Admission admission = admitFrame(message.kind, peerConnected_, mode_);
+  // While the host's own user has the input, the controller may only let go, as in view.
+  const InputMode mode = localInput_.active() ? InputMode::View : mode_;
+  const Admission admission = admitFrame(message.kind, peerConnected_, mode);
   if (admission == Admission::Drop) {
     return;
   }
@@ -130,7 +139,7 @@ void InjectorCore::handleMessage(const WireMessage& message) {
 
   if (message.kind == WireKind::ReleaseAll) {
     // In view the controller may only let go: no sweep, no line, the watchdog left alone.
-    if (mode_ == InputMode::View) {
+    if (mode == InputMode::View) {
       sendEvents(held_.releaseAllEvents());
     } else {
       releaseHeld("ra");
@@ -329,8 +338,8 @@ void InjectorCore::releaseHeld(std::string_view reason) {
   const std::vector<InjectEvent> events = held_.releaseAllEvents();
   if (!events.empty()) {
     // The line goes first, so it is in the log even if sending stalls.
-    log("input: releasing held input (" + std::string(reason) + "): " + decimal(events.size()) +
-        " event(s)");
+    log("input: releasing held input (" + std::string(reason) +
+        "): " + decimal(releaseCount(events)) + " event(s)");
     sendEvents(events);
   }
   const std::size_t sweep = sweepModifiers();
@@ -342,7 +351,9 @@ void InjectorCore::releaseHeld(std::string_view reason) {
   if (!events.empty() || sweep != 0) {
     InjectorEvent released{InjectorEvent::Kind::HeldInputReleased, std::string(reason)};
     for (const InjectEvent& event : events) {
-      ++(event.kind == InjectEventKind::Keyboard ? released.keys : released.buttons);
+      if (!isMaskEvent(event)) {
+        ++(event.kind == InjectEventKind::Keyboard ? released.keys : released.buttons);
+      }
     }
     released.sweep = static_cast<std::uint32_t>(sweep);
     emit(released);
@@ -355,11 +366,12 @@ std::size_t InjectorCore::sweepModifiers() {
     states[i] = inputSystem_->getAsyncKeyState(kSweepVirtualKeys[i]);
   }
   const std::vector<InjectEvent> events = modifierSweepEvents(states);
-  if (!events.empty()) {
-    log("input: modifier sweep releasing " + decimal(events.size()) + " key(s)");
+  const std::size_t keyUps = releaseCount(events);
+  if (keyUps != 0) {
+    log("input: modifier sweep releasing " + decimal(keyUps) + " key(s)");
     sendEvents(events);
   }
-  return events.size();
+  return keyUps;
 }
 
 bool InjectorCore::sendEvents(const std::vector<InjectEvent>& events) {
@@ -424,6 +436,69 @@ void InjectorCore::watchdogTick(std::uint64_t ownId) {
     watchdogTimerId_ = 0;
   }
   applyWatchdog(watchdog_.check(clock_(), held_.anyHeld()));
+}
+
+void InjectorCore::setLocalInputPriority(bool enabled, std::int32_t quietMs) {
+  localInputEnabled_ = enabled;
+  localInput_.setQuietMs(quietMs);
+  if (!enabled) {
+    cancelLocalInputTask();
+    if (localInput_.end()) emit(localInputEvent(false));
+    return;
+  }
+  // A running period is measured against the new quiet time from now on.
+  if (localInput_.active()) {
+    cancelLocalInputTask();
+    applyLocalInputCheck(localInput_.check(clock_()));
+  }
+}
+
+void InjectorCore::noteLocalInput() {
+  if (!localInputEnabled_) return;
+  const bool controllerCanAct = peerConnected_ && mode_ == InputMode::Control;
+  if (!localInput_.note(clock_(), controllerCanAct)) return;
+  log("input: local input at the host; the controller is held off until it has been quiet for " +
+      decimal(static_cast<std::uint64_t>(localInput_.quietMs())) + "ms");
+  emit(localInputEvent(true));
+  releaseHeld("localInput");
+  applyLocalInputCheck(localInput_.check(clock_()));
+}
+
+void InjectorCore::localInputTick(std::uint64_t ownId) {
+  // As for the watchdog: a tick cancelled too late must not forget a newer pending one.
+  if (localInputTimerId_ == ownId) {
+    localInputTimerId_ = 0;
+  }
+  applyLocalInputCheck(localInput_.check(clock_()));
+}
+
+void InjectorCore::applyLocalInputCheck(const LocalInputCheck& check) {
+  switch (check.kind) {
+    case LocalInputCheck::Kind::Idle:
+      return;
+    case LocalInputCheck::Kind::Wait:
+      // A pending check keeps its deadline; it finds the later input and reschedules itself, so
+      // local input at the mouse's rate costs no timer work.
+      if (localInputTimerId_ == 0) {
+        auto ownId = std::make_shared<std::uint64_t>(0);
+        localInputTimerId_ = queue_.PostDelayed(
+            watchdogDelayNanoseconds(check.remainingSeconds),
+            [core = shared_from_this(), ownId] { core->localInputTick(*ownId); });
+        *ownId = localInputTimerId_;
+      }
+      return;
+    case LocalInputCheck::Kind::Ended:
+      cancelLocalInputTask();
+      emit(localInputEvent(false));
+      return;
+  }
+}
+
+void InjectorCore::cancelLocalInputTask() {
+  if (localInputTimerId_ != 0) {
+    queue_.Cancel(localInputTimerId_);
+    localInputTimerId_ = 0;
+  }
 }
 
 }  // namespace orvane::win

@@ -34,6 +34,7 @@
 #include "win/injector_event.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
+#include "win/local_input_period.h"
 #include "win/pending_frames.h"
 #include "win/pointer_geometry.h"
 #include "win/translator.h"
@@ -115,6 +116,14 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void watchdogTick(std::uint64_t ownId);
   bool watchdogPending() const { return watchdogTimerId_ != 0; }
   HeldInput& heldForTesting() { return held_; }
+  // Local input priority: off, or on with the quiet time (clamped into its range). Turning it off
+  // ends a running period.
+  void setLocalInputPriority(bool enabled, std::int32_t quietMs);
+  // The host's own user touched the keyboard or mouse (the monitor's note).
+  void noteLocalInput();
+  // The scheduled end-of-period check; ownId is the timer id it was scheduled under.
+  void localInputTick(std::uint64_t ownId);
+  bool localInputActive() const { return localInput_.active(); }
 
  private:
   // Hands out ready frames until none is left or `limit` have been handled.
@@ -145,6 +154,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void reportTranslation(const InjectBatch& batch);
   void reportRefusal(InjectReject reject);
   void emit(const InjectorEvent& event) const;
+  void applyLocalInputCheck(const LocalInputCheck& check);
+  void cancelLocalInputTask();
 
   const LogSink logSink_;
   const WatchdogClock clock_;
@@ -162,6 +173,9 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   WarnedOnce warned_;
   // Clock time of each refusal kind's last event; -infinity until its first.
   std::array<double, kInjectRejectCount> lastRefusalEvent_;
+  bool localInputEnabled_ = false;
+  LocalInputPeriod localInput_;
+  std::uint64_t localInputTimerId_ = 0;
   // Control tasks that have run; frames stamped with more wait (pending_frames.h).
   std::uint64_t controlsRun_ = 0;
   std::uint64_t droppedUnreported_ = 0;

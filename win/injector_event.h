@@ -1,6 +1,7 @@
 // What the injector tells its owner about the fate of the controller's input, beside the log: the
-// reach probe's verdict changes, releases of held input, refused input, and a backlog's stale,
-// dropped and collapsed frames.
+// reach probe's verdict changes, releases of held input, refused input, a backlog's stale,
+// dropped and collapsed frames, and the start and end of the periods in which local input
+// priority holds the controller off.
 //
 // Contract: the injector calls its InjectorEventSink on the injection thread (and, for a release
 // left to a detached worker at teardown, on that worker), never on a steady frame that reaches the
@@ -24,6 +25,7 @@ struct InjectorEvent {
     InputDiscarded,
     InputDropped,
     InputCollapsed,
+    LocalInput,
   };
 
   Kind kind = Kind::InjectionReach;
@@ -38,6 +40,8 @@ struct InjectorEvent {
   // InputDiscarded, InputDropped: frames; InputCollapsed: pointer moves that went unsent because a
   // later move was already waiting.
   std::uint64_t count = 0;
+  // LocalInput: true when the host's own user took over, false when the quiet period ended.
+  bool active = false;
 };
 
 using InjectorEventSink = std::function<void(const InjectorEvent&)>;

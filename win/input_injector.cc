@@ -13,11 +13,21 @@ InputInjector::InputInjector(LogSink logSink, std::unique_ptr<InputSystem> input
 InputInjector::InputInjector(LogSink logSink, InjectorEventSink eventSink,
                              std::unique_ptr<InputSystem> inputSystem,
                              double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
+    : InputInjector(std::move(logSink), std::move(eventSink), std::move(inputSystem), nullptr,
+                    watchdogLimitSecondsForTesting, std::move(clockForTesting)) {}
+
+InputInjector::InputInjector(LogSink logSink, InjectorEventSink eventSink,
+                             std::unique_ptr<InputSystem> inputSystem,
+                             std::unique_ptr<LocalInputMonitor> localInputMonitor,
+                             double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
     : core_(std::make_shared<InjectorCore>(std::move(logSink), std::move(inputSystem),
                                            watchdogLimitSecondsForTesting,
-                                           std::move(clockForTesting), std::move(eventSink))) {}
+                                           std::move(clockForTesting), std::move(eventSink))),
+      localInputMonitor_(std::move(localInputMonitor)),
+      localInputNoteQueued_(std::make_shared<std::atomic<bool>>(false)) {}
 
 InputInjector::~InputInjector() {
+  if (localInputMonitor_) localInputMonitor_->stop();
   postControlAndWait(
       Discard::All, "destructor", [](InjectorCore& core) { core.releaseHeld("destructor"); },
       kDestructorReleaseLimitMs);
@@ -70,6 +80,28 @@ bool InputInjector::releaseAllAndWait(std::string reason, std::int64_t limitMs) 
                std::to_string(limitMs) + "ms");
   }
   return finished;
+}
+
+bool InputInjector::setLocalInputPriority(bool enabled, std::int32_t quietMs,
+                                          std::uint32_t& error) {
+  if (enabled) {
+    error = 0;
+    // Runs on the monitor's thread: only queues, never waits for the injection thread, whose
+    // SendInput may itself be waiting for that thread's hooks.
+    const auto note = [core = core_, queued = localInputNoteQueued_] {
+      if (queued->exchange(true)) return;
+      core->queue().Post([core, queued] {
+        queued->store(false);
+        core->noteLocalInput();
+      });
+    };
+    if (!localInputMonitor_ || !localInputMonitor_->start(note, error)) return false;
+  }
+  postControl(Discard::None, {}, [enabled, quietMs](InjectorCore& core) {
+    core.setLocalInputPriority(enabled, quietMs);
+  });
+  if (!enabled && localInputMonitor_) localInputMonitor_->stop();
+  return true;
 }
 
 bool InputInjector::flushForTesting(std::int64_t limitMs) {

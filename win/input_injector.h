@@ -26,12 +26,13 @@
 //   setPeerConnected(true).
 // - Ownership: the injector owns its input system and its queue. State is shared with the tasks
 //   it posts, so a worker left running after a failed shutdown never touches freed memory.
-// - Destruction discards the frames still queued, releases held input ("destructor", up to
-//   1000 ms), then stops the worker (up to 1000 ms). A worker stuck in SendInput past both limits
-//   is left behind and releases what is held once it returns.
+// - Destruction stops the local input monitor, discards the frames still queued, releases held
+//   input ("destructor", up to 1000 ms), then stops the worker (up to 1000 ms). A worker stuck in
+//   SendInput past both limits is left behind and releases what is held once it returns.
 #ifndef ORVANE_WIN_INPUT_INJECTOR_H_
 #define ORVANE_WIN_INPUT_INJECTOR_H_
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,6 +44,7 @@
 #include "win/injector_event.h"
 #include "win/input_mode.h"
 #include "win/input_system.h"
+#include "win/local_input_monitor.h"
 #include "win/pending_frames.h"
 #include "win/pointer_geometry.h"
 
@@ -61,6 +63,13 @@ class InputInjector {
   // The same, also telling eventSink (injector_event.h) about verdicts, releases and refusals.
   InputInjector(LogSink logSink, InjectorEventSink eventSink,
                 std::unique_ptr<InputSystem> inputSystem,
+                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
+                WatchdogClock clockForTesting = steadySeconds);
+  // The same, with the monitor that setLocalInputPriority starts and stops (may be null: the
+  // setting can then not be turned on).
+  InputInjector(LogSink logSink, InjectorEventSink eventSink,
+                std::unique_ptr<InputSystem> inputSystem,
+                std::unique_ptr<LocalInputMonitor> localInputMonitor,
                 double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
                 WatchdogClock clockForTesting = steadySeconds);
   ~InputInjector();
@@ -87,6 +96,14 @@ class InputInjector {
   // false; the release still runs when the injection thread gets to it.
   bool releaseAllAndWait(std::string reason, std::int64_t limitMs);
 
+  // Local input priority. While on, input at the host that does not carry our tag, once the
+  // controller could act, releases everything held ("localInput") and admits only releases until
+  // quietMs (clamped to 100..60000) pass without such input. Turning it on starts the monitor
+  // here, waiting only for the monitor's own thread; turning it off stops the monitor after the
+  // change is queued. False, with the setting unchanged, when the monitor cannot start: error is
+  // then its system error code (0 without a monitor).
+  bool setLocalInputPriority(bool enabled, std::int32_t quietMs, std::uint32_t& error);
+
   // Test hooks. Waits at most limitMs for every frame and task posted so far to have run.
   bool flushForTesting(std::int64_t limitMs);
   // Runs task on the injection thread with the injector's state, in order with the frames and
@@ -103,6 +120,10 @@ class InputInjector {
                           std::int64_t limitMs);
 
   std::shared_ptr<InjectorCore> core_;
+  // After core_, so it stops first: its note posts to core_'s queue.
+  const std::unique_ptr<LocalInputMonitor> localInputMonitor_;
+  // Set while a note is queued, so input at the mouse's rate queues one note at a time.
+  const std::shared_ptr<std::atomic<bool>> localInputNoteQueued_;
   // The mode as the last setInputMode call left it, which the worker will apply in order.
   InputMode requestedMode_ = InputMode::Control;
 };

@@ -1,7 +1,8 @@
 // FakeInput: a scripted input system that records batches and log lines and tracks what the
 // "system" believes is down. Shared by the test, the log sink and the injector's system; every
 // member locks, so the test may read it from its own thread, also after the injector is gone.
-// InjectorTest runs an injector on it with a watchdog clock the test moves by hand.
+// FakeLocalInput: a local input monitor whose notes the test sends.
+// InjectorTest runs an injector on both with a watchdog clock the test moves by hand.
 #ifndef ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 #define ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 
@@ -24,6 +25,7 @@
 #include "win/inject_event.h"
 #include "win/input_injector.h"
 #include "win/input_system.h"
+#include "win/local_input_monitor.h"
 #include "win/testing/test_frames.h"
 
 namespace orvane::win {
@@ -68,12 +70,15 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   void log(const std::string& line) {
     locked([&] { lines_.push_back(line); });
   }
-  // Events as "KIND TEXT KEYS BUTTONS SWEEP", KIND being reach, released or refused, or as
-  // "KIND TEXT COUNT" for discarded, dropped and collapsed.
+  // Events as "KIND TEXT KEYS BUTTONS SWEEP", KIND being reach, released or refused, as
+  // "KIND TEXT COUNT" for discarded, dropped and collapsed, and "local on" / "local off".
   std::vector<std::string> events() const { return get(&FakeInput::events_); }
   void event(const InjectorEvent& e) {
     const char* const kinds[] = {"reach ",     "released ", "refused ",
                                  "discarded ", "dropped ",  "collapsed "};
+    if (e.kind == InjectorEvent::Kind::LocalInput) {
+      return locked([&] { events_.push_back(e.active ? "local on" : "local off"); });
+    }
     const bool counted = e.kind >= InjectorEvent::Kind::InputDiscarded;
     locked([&] {
       events_.push_back(kinds[static_cast<int>(e.kind)] + e.text + ' ' +
@@ -188,6 +193,65 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
   std::vector<std::string> events_;
 };
 
+// A scripted local input monitor: the test plays the hook thread by calling note().
+class FakeLocalInput : public std::enable_shared_from_this<FakeLocalInput> {
+ public:
+  std::unique_ptr<LocalInputMonitor> makeMonitor() {
+    return std::make_unique<Monitor>(shared_from_this());
+  }
+  // The next starts fail with this error code (0: they succeed).
+  void failStarts(std::uint32_t error) {
+    locked([&] { failure_ = error; });
+  }
+  bool running() const {
+    return locked([&] { return running_; });
+  }
+  int starts() const {
+    return locked([&] { return starts_; });
+  }
+  // One input event that counts as the host user's; false when the monitor is not running.
+  bool note() {
+    LocalInputMonitor::Note note = locked([&] { return running_ ? note_ : nullptr; });
+    if (note) note();
+    return static_cast<bool>(note);
+  }
+
+ private:
+  struct Monitor : LocalInputMonitor {
+    explicit Monitor(std::shared_ptr<FakeLocalInput> input) : in(std::move(input)) {}
+    ~Monitor() override { stop(); }
+    bool start(Note note, std::uint32_t& error) override {
+      return in->locked([&] {
+        if (in->running_) return true;
+        if (in->failure_ != 0) {
+          error = in->failure_;
+          return false;
+        }
+        ++in->starts_;
+        in->note_ = std::move(note);
+        in->running_ = true;
+        return true;
+      });
+    }
+    void stop() override {
+      in->locked([&] { in->running_ = false, in->note_ = nullptr; });
+    }
+    std::shared_ptr<FakeLocalInput> in;
+  };
+
+  template <typename F>
+  auto locked(F f) const -> decltype(f()) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return f();
+  }
+
+  mutable std::mutex mutex_;
+  LocalInputMonitor::Note note_;
+  bool running_ = false;
+  int starts_ = 0;
+  std::uint32_t failure_ = 0;
+};
+
 namespace test {
 
 class InjectorTest : public ::testing::Test {
@@ -199,11 +263,12 @@ class InjectorTest : public ::testing::Test {
   void start(bool connected = true) {
     injector_.reset();
     input_ = std::make_shared<FakeInput>();
+    local_ = std::make_shared<FakeLocalInput>();
     now_->store(0.0);
     injector_ = std::make_unique<InputInjector>(
         [input = input_](const std::string& line) { input->log(line); },
         [input = input_](const InjectorEvent& event) { input->event(event); }, input_->makeSystem(),
-        kWatchdogLimitSeconds, [now = now_] { return now->load(); });
+        local_->makeMonitor(), kWatchdogLimitSeconds, [now = now_] { return now->load(); });
     injector_->setPeerConnected(connected);
   }
   void run(std::function<void(InjectorCore&)> task) {
@@ -229,6 +294,7 @@ class InjectorTest : public ::testing::Test {
 
   std::shared_ptr<std::atomic<double>> now_ = std::make_shared<std::atomic<double>>(0.0);
   std::shared_ptr<FakeInput> input_;
+  std::shared_ptr<FakeLocalInput> local_;
   std::unique_ptr<InputInjector> injector_;
 };
 

@@ -40,13 +40,22 @@ inline std::string wheel(double dx, double dy) {
 }
 inline std::string releaseAll() { return R"({"t":"ra"})"; }
 
-// One line per event; a key sent other than by scan code, or any position, wheel data, virtual
-// key, time or mouse scan code, is flagged "with fields".
+// One line per event; a key sent by scan code with any position, wheel data, virtual key, time or
+// mouse scan code is flagged "with fields", and so is a key sent by virtual key ("vk E8 down")
+// with a scan code or any other field.
 inline std::vector<std::string> describe(const std::vector<InjectEvent>& events) {
   std::vector<std::string> described;
   for (const InjectEvent& e : events) {
     char text[64];
     const bool key = e.kind == InjectEventKind::Keyboard;
+    if (key && (e.flags & kKeyScanCode) == 0) {
+      std::snprintf(text, sizeof text, "vk %02X%s", e.vk,
+                    (e.flags & kKeyUp) != 0 ? " up" : " down");
+      const bool plain = (e.flags & ~kKeyUp) == 0 && (e.scan | e.dx | e.dy | e.time) == 0;
+      described.push_back(std::string(text) + (e.extraInfo == kInjectedTag ? "" : " untagged") +
+                          (plain ? "" : " with fields"));
+      continue;
+    }
     if (key) {
       std::snprintf(text, sizeof text, "key %02X%s%s", e.scan,
                     (e.flags & kKeyExtended) != 0 ? " extended" : "",
