@@ -49,5 +49,24 @@ TEST(ParseRequestLine, LinesNoFileCanHoldAreRefused) {
   }
 }
 
+TEST(ParseRequestLine, LocalTakesTwoWholePixelsInRange) {
+  const std::pair<const char*, bool> cases[] = {
+      {R"({"local": {"x": 0, "y": 32767}})", true},
+      {R"({"local": {"x": 32768, "y": 0}})", false},
+      {R"({"local": {"x": -1, "y": 0}})", false},
+      {R"({"local": {"x": 1.5, "y": 0}})", false},
+      {R"({"local": {"x": 1, "y": 2, "z": 3}})", false},
+      {R"({"local": [1, 2]})", false},
+  };
+  for (const auto& [line, accepted] : cases) {
+    const ParsedLine parsed = ParseRequestLine(line);
+    EXPECT_EQ(parsed.outcome, accepted ? ParseOutcome::Request : ParseOutcome::Bad) << line;
+    if (accepted) {
+      EXPECT_EQ(std::make_pair(parsed.request.localX, parsed.request.localY),
+                std::make_pair(0, 32767));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orvane::runner
