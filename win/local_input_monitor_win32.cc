@@ -97,6 +97,11 @@ class Win32LocalInputMonitor final : public LocalInputMonitor {
         DispatchMessageW(&message);
       }
     }
+    // Out of the chain first, then answer the hook calls already waiting on this thread, so that
+    // an event in flight as the setting goes off does not wait out the system's hook timeout.
+    mouse.reset();
+    keyboard.reset();
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     tMonitor = nullptr;
   }
 
