@@ -161,7 +161,7 @@ void InjectorCore::handleMessage(const WireMessage& message) {
   // Refused frames can still carry events (a repeated button-down keeps its move).
   if (!batch.events.empty()) {
     if (!probe_.probed() && InjectionReachProbe::qualifies(batch.events.front())) {
-      sendProbed(batch.events, batch.events.front(), geometry);
+      sendProbed(batch.events, batch.events.front());
     } else {
       sendEvents(batch.events);
     }
@@ -198,7 +198,7 @@ void InjectorCore::handleMoves(const WireMessage& first) {
   appendTranslated(current, moveEvents_);
   if (!moveEvents_.empty()) {
     if (!probe_.probed() && InjectionReachProbe::qualifies(moveEvents_.back())) {
-      sendProbed(moveEvents_, moveEvents_.back(), geometryFor(current));
+      sendProbed(moveEvents_, moveEvents_.back());
     } else {
       sendEvents(moveEvents_);
     }
@@ -281,10 +281,8 @@ ButtonLayout InjectorCore::buttonLayoutFor(const WireMessage& message) const {
 }
 
 void InjectorCore::reportTranslation(const InjectBatch& batch) {
-  const auto index = static_cast<std::size_t>(batch.reject);
-  if (batch.reject != InjectReject::None && batch.firstOfKind && index < kInjectRejectCount &&
-      !warned_.rejects.test(index)) {
-    warned_.rejects.set(index);
+  // The held-input record keeps which refusals were met before: firstOfKind says it.
+  if (batch.reject != InjectReject::None && batch.firstOfKind) {
     log(std::string("input: ") + injectRejectName(batch.reject));
   }
   if (batch.reject != InjectReject::None) {
@@ -311,16 +309,28 @@ void InjectorCore::reportRefusal(InjectReject reject) {
   emit({InjectorEvent::Kind::InputRefused, injectRejectName(reject)});
 }
 
-void InjectorCore::sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed,
-                              const PointerGeometry& geometry) {
-  CursorPoint before;
-  const bool beforeRead = inputSystem_->getPhysicalCursorPos(before);
+void InjectorCore::sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed) {
+  const std::optional<CursorPoint> before = readCursor();
   const bool sent = sendEvents(events);
-  if (const char* line =
-          probe_.observe(*inputSystem_, probed, geometry, sent, before, beforeRead)) {
+  const std::optional<CursorPoint> after = readCursor();
+  if (const char* line = probe_.observe(probed, areaOf(probed), sent, before, after)) {
     log(line);
     emit({InjectorEvent::Kind::InjectionReach, verdictText(probe_.lastVerdict())});
   }
+}
+
+std::optional<CursorPoint> InjectorCore::readCursor() {
+  CursorPoint point;
+  if (!inputSystem_->getPhysicalCursorPos(point)) return std::nullopt;
+  return point;
+}
+
+AbsoluteArea InjectorCore::areaOf(const InjectEvent& move) {
+  const DesktopFacts& facts = desktop();
+  if ((move.flags & kMouseVirtualDesk) != 0) {
+    return {facts.virtualLeft, facts.virtualTop, facts.virtualWidth, facts.virtualHeight};
+  }
+  return {0, 0, facts.primaryWidth, facts.primaryHeight};
 }
 
 void InjectorCore::applyMode(InputMode mode) {
@@ -361,9 +371,9 @@ void InjectorCore::releaseHeld(std::string_view reason) {
 }
 
 std::size_t InjectorCore::sweepModifiers() {
-  std::array<std::int16_t, kSweepKeyCount> states{};
-  for (std::size_t i = 0; i < kSweepKeyCount; ++i) {
-    states[i] = inputSystem_->getAsyncKeyState(kSweepVirtualKeys[i]);
+  std::array<std::int16_t, kModifierCount> states{};
+  for (std::size_t i = 0; i < kModifierCount; ++i) {
+    states[i] = inputSystem_->getAsyncKeyState(kModifierKeys[i].virtualKey);
   }
   const std::vector<InjectEvent> events = modifierSweepEvents(states);
   const std::size_t keyUps = releaseCount(events);

@@ -16,7 +16,6 @@
 #define ORVANE_WIN_INJECTOR_CORE_H_
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,7 +52,7 @@ using WatchdogClock = std::function<double()>;
 inline constexpr const char* kInjectionQueueLabel = "com.fendrel.orvane.input";
 
 // Warnings a misbehaving controller could repeat at frame rate: each is written once in the
-// injector's life and never re-armed.
+// injector's life and never re-armed. Refusals are the held-input record's (reportedRejects).
 struct WarnedOnce {
   bool undecodableFrame = false;
   bool shortSendInput = false;
@@ -61,7 +60,6 @@ struct WarnedOnce {
   bool releaseOverDownLink = false;
   bool multipleMonitors = false;
   bool droppedFrames = false;
-  std::bitset<kInjectRejectCount> rejects;
 };
 
 class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
@@ -148,8 +146,11 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   std::size_t sweepModifiers();
   bool sendEvents(const std::vector<InjectEvent>& events);
   // The probe follows `probed`, the batch's first event or, for a run of moves, its last one.
-  void sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed,
-                  const PointerGeometry& geometry);
+  void sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed);
+  // The one cursor read; empty when the position could not be read.
+  std::optional<CursorPoint> readCursor();
+  // The area a move's absolute coordinates span, from the desktop facts.
+  AbsoluteArea areaOf(const InjectEvent& move);
   void cancelWatchdogTask();
   void reportTranslation(const InjectBatch& batch);
   void reportRefusal(InjectReject reject);

@@ -44,7 +44,7 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
         core.heldForTesting().pressKey(0x001E);
         core.applyWatchdog({Kind::Wait, kWatchdogLimitSeconds});
       });
-      for (const std::int32_t vk : kSweepVirtualKeys) input_->setKeyState(vk, 0);
+      for (const ModifierKey& key : kModifierKeys) input_->setKeyState(key.virtualKey, 0);
       injector_->injectInput(releaseAll());
       flush();
       const bool control = mode == InputMode::Control;

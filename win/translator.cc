@@ -239,7 +239,6 @@ InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
       translateKeyUp(held, batch, message);
       break;
     case WireKind::ReleaseAll:
-      batch.events = held.releaseAllEvents();
       break;
     case WireKind::Text:
       translateText(held, batch, message);

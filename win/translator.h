@@ -25,7 +25,8 @@ inline constexpr std::size_t kMaxTextUnits = 4096;
 // buttons, the wheel remainders and the set of reported refusals. Never throws on any decoded
 // message; allocates only the batch's event array. The caller injects the events whenever there
 // are any, also when the batch carries a refusal (a repeated button-down keeps its move, a
-// button-up keeps its release when the move could not be mapped).
+// button-up keeps its release when the move could not be mapped). ReleaseAll gives an empty batch:
+// the injector's release paths own it.
 InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
                              const PointerGeometry& geometry,
                              ButtonLayout layout = ButtonLayout::Standard);

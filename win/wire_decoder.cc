@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include "win/pointer_geometry.h"
+
 namespace orvane::win {
 namespace {
 
@@ -152,13 +154,6 @@ std::optional<double> numberMember(const FrameReader& frame, Member which) {
 }
 
 bool isWhole(double value) { return value == std::trunc(value); }
-
-// Clamped into 0..1, negative zero made positive.
-double clampFraction(double value) {
-  if (value < 0.0) value = 0.0;
-  if (value > 1.0) value = 1.0;
-  return value + 0.0;
-}
 
 bool readPosition(const FrameReader& frame, WireMessage& message) {
   const std::optional<double> x = numberMember(frame, Member::X);

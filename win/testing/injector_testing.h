@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "win/input_injector.h"
 #include "win/input_system.h"
 #include "win/local_input_monitor.h"
+#include "win/pointer_geometry.h"
 #include "win/testing/test_frames.h"
 
 namespace orvane::win {
@@ -163,16 +165,15 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
         downButtons_ &= ~(1u << button);
       }
     }
-    constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
     if (follows_ && (event.flags & kAbsoluteMove) == kAbsoluteMove) {
-      // 0 and 65535 are the first and last pixel of the primary display or the virtual desktop.
       const bool desk = (event.flags & kMouseVirtualDesk) != 0;
-      cursor_.x =
-          (desk ? metrics_[kMetricVirtualLeft] : 0) +
-          mulDiv(event.dx, metrics_[desk ? kMetricVirtualWidth : kMetricPrimaryWidth] - 1, 65535);
-      cursor_.y =
-          (desk ? metrics_[kMetricVirtualTop] : 0) +
-          mulDiv(event.dy, metrics_[desk ? kMetricVirtualHeight : kMetricPrimaryHeight] - 1, 65535);
+      const AbsoluteArea area =
+          desk ? AbsoluteArea{metrics_[kMetricVirtualLeft], metrics_[kMetricVirtualTop],
+                              metrics_[kMetricVirtualWidth], metrics_[kMetricVirtualHeight]}
+               : AbsoluteArea{0, 0, metrics_[kMetricPrimaryWidth], metrics_[kMetricPrimaryHeight]};
+      if (const std::optional<Pixel> pixel = absoluteToPixel(area, event.dx, event.dy)) {
+        cursor_ = {pixel->x, pixel->y};
+      }
     }
   }
 
