@@ -9,6 +9,8 @@
 #include <limits>
 #include <utility>
 
+#include "host/dcheck.h"
+
 namespace orvane::win {
 
 namespace {
@@ -38,6 +40,8 @@ InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSy
       inputSystem_(std::move(inputSystem)),
       lastBacklogEvent_(-std::numeric_limits<double>::infinity()),
       queue_(kInjectionQueueLabel) {
+  ORVANE_DCHECK(logSink_);
+  ORVANE_DCHECK(inputSystem_ != nullptr);
   lastRefusalEvent_.fill(-std::numeric_limits<double>::infinity());
   moveEvents_.reserve(kMaxMovesPerSend);
 }
@@ -48,11 +52,7 @@ InjectorCore::~InjectorCore() {
   }
 }
 
-void InjectorCore::log(const std::string& line) const {
-  if (logSink_) {
-    logSink_(line);
-  }
-}
+void InjectorCore::log(const std::string& line) const { logSink_(line); }
 
 void InjectorCore::emit(const InjectorEvent& event) const {
   if (eventSink_) {

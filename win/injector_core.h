@@ -64,7 +64,8 @@ struct WarnedOnce {
 
 class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
  public:
-  // inputSystem must not be null. Starts the injection thread. Without an event sink nothing but
+  // logSink must be callable and inputSystem not null (checked in debug builds). Starts the
+  // injection thread. Without an event sink nothing but
   // the log hears of the input's fate.
   InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
                double watchdogLimitSeconds, WatchdogClock clock = steadySeconds,

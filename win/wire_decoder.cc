@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "host/dcheck.h"
 #include "win/pointer_geometry.h"
 
 namespace orvane::win {
@@ -275,6 +276,7 @@ const char* wireRejectText(WireReject reject) {
       "an unknown message type",
       "tx without a string s",
   };
+  static_assert(host::allNamed(kTexts), "every value has its text");
   const auto index = static_cast<int>(reject);
   if (index < 0 || static_cast<std::size_t>(index) >= kTexts.size()) return "unknown";
   return kTexts[static_cast<std::size_t>(index)];
