@@ -31,7 +31,7 @@ const char* verdictText(ProbeVerdict verdict) {
 }  // namespace
 
 InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                           double watchdogLimitSeconds, WatchdogClock clock,
+                           double watchdogLimitSeconds, InjectorClock clock,
                            InjectorEventSink eventSink)
     : logSink_(std::move(logSink)),
       clock_(std::move(clock)),
@@ -39,7 +39,7 @@ InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSy
       watchdog_(watchdogLimitSeconds),
       inputSystem_(std::move(inputSystem)),
       lastBacklogEvent_(-std::numeric_limits<double>::infinity()),
-      queue_(kInjectionQueueLabel) {
+      queue_(kInjectionQueueLabel, clock_) {
   ORVANE_DCHECK(logSink_);
   ORVANE_DCHECK(inputSystem_ != nullptr);
   lastRefusalEvent_.fill(-std::numeric_limits<double>::infinity());
@@ -166,7 +166,7 @@ void InjectorCore::handleMessage(const WireMessage& message) {
       sendEvents(batch.events);
     }
   }
-  applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
+  applyWatchdog(watchdog_.onActivity(nowSeconds(), held_.anyHeld()));
 }
 
 void InjectorCore::handleMoves(const WireMessage& first) {
@@ -203,7 +203,7 @@ void InjectorCore::handleMoves(const WireMessage& first) {
       sendEvents(moveEvents_);
     }
   }
-  applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
+  applyWatchdog(watchdog_.onActivity(nowSeconds(), held_.anyHeld()));
   if (nextIsOther) {
     handleMessage(next);
   }
@@ -220,7 +220,7 @@ void InjectorCore::reportBacklog(bool drained) {
   if (droppedUnreported_ == 0 && collapsedUnreported_ == 0) {
     return;
   }
-  const double now = clock_();
+  const double now = nowSeconds();
   if (!drained && now - lastBacklogEvent_ < kBacklogEventIntervalSeconds) {
     return;
   }
@@ -301,7 +301,7 @@ void InjectorCore::reportRefusal(InjectReject reject) {
     return;
   }
   // Unlike the log line, the event recurs: the user may try the chord again much later.
-  const double now = clock_();
+  const double now = nowSeconds();
   if (now - lastRefusalEvent_[index] < kRefusalEventIntervalSeconds) {
     return;
   }
@@ -445,7 +445,7 @@ void InjectorCore::watchdogTick(std::uint64_t ownId) {
   if (watchdogTimerId_ == ownId) {
     watchdogTimerId_ = 0;
   }
-  applyWatchdog(watchdog_.check(clock_(), held_.anyHeld()));
+  applyWatchdog(watchdog_.check(nowSeconds(), held_.anyHeld()));
 }
 
 void InjectorCore::setLocalInputPriority(bool enabled, std::int32_t quietMs) {
@@ -459,19 +459,19 @@ void InjectorCore::setLocalInputPriority(bool enabled, std::int32_t quietMs) {
   // A running period is measured against the new quiet time from now on.
   if (localInput_.active()) {
     cancelLocalInputTask();
-    applyLocalInputCheck(localInput_.check(clock_()));
+    applyLocalInputCheck(localInput_.check(nowSeconds()));
   }
 }
 
 void InjectorCore::noteLocalInput() {
   if (!localInputEnabled_) return;
   const bool controllerCanAct = peerConnected_ && mode_ == InputMode::Control;
-  if (!localInput_.note(clock_(), controllerCanAct)) return;
+  if (!localInput_.note(nowSeconds(), controllerCanAct)) return;
   log("input: local input at the host; the controller is held off until it has been quiet for " +
       decimal(static_cast<std::uint64_t>(localInput_.quietMs())) + "ms");
   emit(localInputEvent(true));
   releaseHeld("localInput");
-  applyLocalInputCheck(localInput_.check(clock_()));
+  applyLocalInputCheck(localInput_.check(nowSeconds()));
 }
 
 void InjectorCore::localInputTick(std::uint64_t ownId) {
@@ -479,7 +479,7 @@ void InjectorCore::localInputTick(std::uint64_t ownId) {
   if (localInputTimerId_ == ownId) {
     localInputTimerId_ = 0;
   }
-  applyLocalInputCheck(localInput_.check(clock_()));
+  applyLocalInputCheck(localInput_.check(nowSeconds()));
 }
 
 void InjectorCore::applyLocalInputCheck(const LocalInputCheck& check) {

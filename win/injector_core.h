@@ -45,9 +45,10 @@ namespace orvane::win {
 // time-out, from the platform thread.
 using LogSink = std::function<void(const std::string&)>;
 
-// Seconds on a monotonic clock: the injector's only notion of time (the watchdog, and the
-// spacing of refusal events).
-using WatchdogClock = std::function<double()>;
+// Nanoseconds on a monotonic clock: the injector's only notion of time. Its queue's timers run on
+// it, and the watchdog, the local input period and the spacing of events read it, so a test that
+// moves it moves all of them together.
+using InjectorClock = host::SerialQueue::Clock;
 
 inline constexpr const char* kInjectionQueueLabel = "com.fendrel.orvane.input";
 
@@ -62,13 +63,16 @@ struct WarnedOnce {
   bool droppedFrames = false;
 };
 
+// Test access, defined only in win/testing/, so production code cannot name it.
+class InjectorTestAccess;
+
 class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
  public:
   // logSink must be callable and inputSystem not null (checked in debug builds). Starts the
   // injection thread. Without an event sink nothing but
   // the log hears of the input's fate.
   InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-               double watchdogLimitSeconds, WatchdogClock clock = steadySeconds,
+               double watchdogLimitSeconds, InjectorClock clock = host::SerialQueue::SteadyNowNs,
                InjectorEventSink eventSink = {});
 
   // Releases whatever is still held. Normally the destructor release has emptied the record;
@@ -114,7 +118,6 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   // The scheduled check; ownId is the timer id it was scheduled under.
   void watchdogTick(std::uint64_t ownId);
   bool watchdogPending() const { return watchdogTimerId_ != 0; }
-  HeldInput& heldForTesting() { return held_; }
   // Local input priority: off, or on with the quiet time (clamped into its range). Turning it off
   // ends a running period.
   void setLocalInputPriority(bool enabled, std::int32_t quietMs);
@@ -158,9 +161,13 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void emit(const InjectorEvent& event) const;
   void applyLocalInputCheck(const LocalInputCheck& check);
   void cancelLocalInputTask();
+  double nowSeconds() const { return secondsFromNanoseconds(clock_()); }
+
+  friend class InjectorTestAccess;
+  HeldInput& held() { return held_; }
 
   const LogSink logSink_;
-  const WatchdogClock clock_;
+  const InjectorClock clock_;
   const InjectorEventSink eventSink_;
   HeldInput held_;
   HeldInputWatchdog watchdog_;

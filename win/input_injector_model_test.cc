@@ -45,8 +45,8 @@ class Gate {
       const std::lock_guard<std::mutex> lock(mutex_);
       open_ = false;
     }
-    ASSERT_TRUE(injector.runForTesting(
-        [this](InjectorCore& core) { core.queue().Post([this] { wait(); }); }, limitMs));
+    ASSERT_TRUE(InjectorTestAccess::run(
+        injector, [this](InjectorCore& core) { core.queue().Post([this] { wait(); }); }, limitMs));
   }
   void open() {
     {
