@@ -43,7 +43,7 @@ InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSy
   ORVANE_DCHECK(logSink_);
   ORVANE_DCHECK(inputSystem_ != nullptr);
   lastRefusalEvent_.fill(-std::numeric_limits<double>::infinity());
-  moveEvents_.reserve(kMaxMovesPerSend);
+  moveBatch_.events.reserve(kMaxMovesPerSend);
 }
 
 InjectorCore::~InjectorCore() {
@@ -61,8 +61,7 @@ void InjectorCore::emit(const InjectorEvent& event) const {
 }
 
 void InjectorCore::drainFrames() {
-  pending_.drainStarted();
-  drainReady(kFramesPerDrain);
+  drainReady(kFramesPerDrain, true);
   if (!postDrainIfNeeded()) {
     reportBacklog(true);  // what the limit left unreported, now that nothing more is ready
   }
@@ -71,7 +70,7 @@ void InjectorCore::drainFrames() {
 void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std::string_view cause,
                               const std::function<void(InjectorCore&)>& body) {
   // Every frame posted before this task comes first, however many a drain task left waiting.
-  drainReady(std::numeric_limits<std::size_t>::max());
+  drainReady(std::numeric_limits<std::size_t>::max(), false);
   if (discarded != 0) {
     log("input: discarded " + decimal(discarded) + " stale frame(s) (" + std::string(cause) + ")");
     InjectorEvent event{InjectorEvent::Kind::InputDiscarded, std::string(cause)};
@@ -84,11 +83,14 @@ void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std:
   postDrainIfNeeded();
 }
 
-void InjectorCore::drainReady(std::size_t limit) {
+void InjectorCore::drainReady(std::size_t limit, bool startsDrain) {
   std::string frame;
   bool drained = false;
   for (std::size_t handled = 0; handled < limit; ++handled) {
-    if (!pending_.popReady(controlsRun_, frame)) {
+    // A drain task marks itself started with its first look, under the same lock.
+    const bool popped = startsDrain && handled == 0 ? pending_.startDrain(controlsRun_, frame)
+                                                    : pending_.popReady(controlsRun_, frame);
+    if (!popped) {
       drained = true;
       break;
     }
@@ -166,7 +168,13 @@ void InjectorCore::handleMessage(const WireMessage& message) {
       sendEvents(batch.events);
     }
   }
-  applyWatchdog(watchdog_.onActivity(nowSeconds(), held_.anyHeld()));
+  noteActivity();
+}
+
+void InjectorCore::noteActivity() {
+  // With nothing held the time plays no part, so steady hovering reads no clock.
+  const bool held = held_.anyHeld();
+  applyWatchdog(watchdog_.onActivity(held ? nowSeconds() : 0.0, held));
 }
 
 void InjectorCore::handleMoves(const WireMessage& first) {
@@ -175,10 +183,11 @@ void InjectorCore::handleMoves(const WireMessage& first) {
   WireMessage current = first;
   WireMessage next;
   bool nextIsOther = false;
-  moveEvents_.clear();
+  moveBatch_.events.clear();
   std::string frame;
-  for (std::size_t looked = 0; looked < kMaxLookahead && moveEvents_.size() < kMaxMovesPerSend &&
-                               pending_.popReady(controlsRun_, frame);
+  for (std::size_t looked = 0;
+       looked < kMaxLookahead && moveBatch_.events.size() < kMaxMovesPerSend &&
+       pending_.popReady(controlsRun_, frame);
        ++looked) {
     if (!decode(frame, next)) {
       break;  // Nothing collapses across another frame, not even an undecodable one.
@@ -191,28 +200,27 @@ void InjectorCore::handleMoves(const WireMessage& first) {
     if (held_.heldButtons == 0) {
       ++collapsedUnreported_;
     } else {
-      appendTranslated(current, moveEvents_);
+      appendTranslated(current);
     }
     current = next;
   }
-  appendTranslated(current, moveEvents_);
-  if (!moveEvents_.empty()) {
-    if (!probe_.probed() && InjectionReachProbe::qualifies(moveEvents_.back())) {
-      sendProbed(moveEvents_, moveEvents_.back());
+  appendTranslated(current);
+  if (!moveBatch_.events.empty()) {
+    if (!probe_.probed() && InjectionReachProbe::qualifies(moveBatch_.events.back())) {
+      sendProbed(moveBatch_.events, moveBatch_.events.back());
     } else {
-      sendEvents(moveEvents_);
+      sendEvents(moveBatch_.events);
     }
   }
-  applyWatchdog(watchdog_.onActivity(nowSeconds(), held_.anyHeld()));
+  noteActivity();
   if (nextIsOther) {
     handleMessage(next);
   }
 }
 
-void InjectorCore::appendTranslated(const WireMessage& message, std::vector<InjectEvent>& events) {
-  const InjectBatch batch = translateMessage(held_, message, geometryFor(message));
-  reportTranslation(batch);
-  events.insert(events.end(), batch.events.begin(), batch.events.end());
+void InjectorCore::appendTranslated(const WireMessage& message) {
+  translateInto(held_, message, geometryFor(message), ButtonLayout::Standard, moveBatch_);
+  reportTranslation(moveBatch_);
 }
 
 void InjectorCore::reportBacklog(bool drained) {

@@ -128,8 +128,9 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   bool localInputActive() const { return localInput_.active(); }
 
  private:
-  // Hands out ready frames until none is left or `limit` have been handled.
-  void drainReady(std::size_t limit);
+  // Hands out ready frames until none is left or `limit` (at least 1) have been handled; a drain
+  // task's (startsDrain) first look also marks it started.
+  void drainReady(std::size_t limit, bool startsDrain);
   // True when it posted one: ready frames remain.
   bool postDrainIfNeeded();
   // Decodes, writing the once-only line on refusal.
@@ -137,7 +138,10 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void handleMessage(const WireMessage& message);
   // A move admitted in full, with the moves waiting right behind it.
   void handleMoves(const WireMessage& first);
-  void appendTranslated(const WireMessage& message, std::vector<InjectEvent>& events);
+  // Translates a move of the run into moveBatch_, reporting its refusal and clamp.
+  void appendTranslated(const WireMessage& message);
+  // A frame reached translation: the watchdog hears of it.
+  void noteActivity();
   // Dropped and collapsed frames, as events; `drained` tells that no frame is waiting any more.
   void reportBacklog(bool drained);
   // The mapping for a message with a position, from the desktop facts.
@@ -190,8 +194,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   std::uint64_t droppedUnreported_ = 0;
   std::uint64_t collapsedUnreported_ = 0;
   double lastBacklogEvent_;
-  // Reused by every run of moves.
-  std::vector<InjectEvent> moveEvents_;
+  // Reused by every run of moves: their events, and the refusal of the last one translated.
+  InjectBatch moveBatch_;
   PendingFrames pending_;
   // Last, so it is destroyed first: its shutdown discards the tasks that refer to this state.
   host::SerialQueue queue_;

@@ -31,6 +31,12 @@ InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
                              const PointerGeometry& geometry,
                              ButtonLayout layout = ButtonLayout::Standard);
 
+// The same into a batch the caller reuses: its events are appended to what batch already holds
+// (so a run of moves shares one array and allocates nothing once it has grown); its refusal and
+// flags are this message's alone.
+void translateInto(HeldInput& held, const WireMessage& message, const PointerGeometry& geometry,
+                   ButtonLayout layout, InjectBatch& batch);
+
 }  // namespace orvane::win
 
 #endif  // ORVANE_WIN_TRANSLATOR_H_

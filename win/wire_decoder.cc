@@ -117,7 +117,9 @@ class FrameReader : public nlohmann::json_sax<Json> {
   // member had the same key (the first occurrence counts, later ones are dropped).
   MemberValue* firstOccurrence(const string_t& name) {
     for (std::size_t i = 0; i < kMemberKeys.size(); ++i) {
-      if (kMemberKeys[i] != name) continue;
+      // Length and first byte first: most keys are told apart without a full comparison.
+      const std::string_view key = kMemberKeys[i];
+      if (key.size() != name.size() || key.front() != name.front() || key != name) continue;
       if (seen_[i]) return nullptr;
       seen_[i] = true;
       return &members_[i];
