@@ -15,10 +15,13 @@
 #include <vector>
 
 #include "bench/null_input_system.h"
+#include "host/serial_queue.h"
 #include "win/injector_core.h"
 
 namespace orvane::win {
 namespace {
+
+double nowSeconds() { return secondsFromNanoseconds(host::SerialQueue::SteadyNowNs()); }
 
 constexpr double kLimitSeconds = 0.02;
 constexpr int kRuns = 100;
@@ -101,16 +104,16 @@ void Report(benchmark::State& state, const std::vector<double>& latenessMs) {
 // one limit after the key-down.
 void BM_WatchdogLateness(benchmark::State& state) {
   auto released = std::make_shared<Moment>();
-  // The clock's last reading: the key-down's activity is the last one its frame takes.
+  // The clock's last reading: in the key-down's frame, the start of the watchdog's timer.
   auto lastReading = std::make_shared<std::atomic<double>>(0.0);
   auto core = std::make_shared<InjectorCore>(
       [released](const std::string& line) {
-        if (line.rfind(kWatchdogLine, 0) == 0) released->Set(steadySeconds());
+        if (line.rfind(kWatchdogLine, 0) == 0) released->Set(nowSeconds());
       },
       std::make_unique<NullInputSystem>(), kLimitSeconds,
       [lastReading] {
-        const double now = steadySeconds();
-        lastReading->store(now);
+        const std::int64_t now = host::SerialQueue::SteadyNowNs();
+        lastReading->store(secondsFromNanoseconds(now));
         return now;
       });
   std::vector<double> latenessMs;
@@ -147,9 +150,9 @@ void BM_QueueTimerLateness(benchmark::State& state) {
   for (auto _ : state) {
     const FrameFeeder feeder(core, state.range(0) != 0);
     for (int run = 0; run < kRuns; ++run) {
-      const double posted = steadySeconds();
+      const double posted = nowSeconds();
       core->queue().PostDelayed(watchdogDelayNanoseconds(kLimitSeconds),
-                                [ran] { ran->Set(steadySeconds()); });
+                                [ran] { ran->Set(nowSeconds()); });
       const double start = ran->Take();
       if (start < 0.0) break;
       latenessMs.push_back((start - posted - kLimitSeconds) * kMillisPerSecond);

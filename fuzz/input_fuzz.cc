@@ -76,7 +76,8 @@ void checkBatch(const WireMessage& message, const InjectBatch& batch,
     require((buttonsBefore & (1U << static_cast<unsigned>(message.button))) != 0,
             "a button-up is produced only for a held button");
   }
-  require(batch.events.size() <= heldBefore.size() + orvane::win::kButtonCount,
+  require(batch.events.size() <=
+              heldBefore.size() + orvane::win::kButtonCount + orvane::win::kMaskPairSize,
           "a batch is no longer than a full release");
 }
 
@@ -94,7 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::vector<std::uint16_t> heldBefore = held.heldKeys;
   const std::uint32_t buttonsBefore = held.heldButtons;
-  const InjectBatch batch = orvane::win::translateMessage(held, message, {});
+  // A release-all frame goes to the record's release, as the injector routes it.
+  InjectBatch batch;
+  if (message.kind == WireKind::ReleaseAll) {
+    batch.events = held.releaseAllEvents();
+  } else {
+    batch = orvane::win::translateMessage(held, message, {});
+  }
   checkBatch(message, batch, heldBefore, buttonsBefore);
   return 0;
 }

@@ -19,7 +19,7 @@ namespace orvane::host {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 using TimerKey = std::pair<std::int64_t, std::uint64_t>;  // (deadline ns, timer id)
 
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
@@ -29,10 +29,8 @@ constexpr std::int64_t kNsPerMs = 1'000'000;
 // in slices of at most this long keeps every single wait in range; the loops re-check anyway.
 constexpr std::chrono::hours kLongestSingleWait{1};
 
-std::int64_t NowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
-      .count();
-}
+// Real time, for waits with a limit.
+std::int64_t NowNs() { return SerialQueue::SteadyNowNs(); }
 
 std::int64_t SaturatingDeadline(std::int64_t nowNs, std::int64_t delayNs) {
   if (delayNs <= 0) return nowNs;
@@ -45,10 +43,12 @@ std::int64_t DeadlineFromLimitMs(std::int64_t limitMs) {
   return SaturatingDeadline(NowNs(), delayNs);
 }
 
-// Waits on cv until notified or until deadlineNs (whichever first, spurious wake-ups allowed).
+// Waits on cv until notified or until deadlineNs on `clock` (whichever first, spurious wake-ups
+// allowed). The rest of the way is waited in real time, which for a test's clock is only a bound.
+template <typename NowFunction>
 void WaitUntil(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
-               std::int64_t deadlineNs) {
-  const std::int64_t remainingNs = deadlineNs - NowNs();
+               std::int64_t deadlineNs, const NowFunction& clock) {
+  const std::int64_t remainingNs = deadlineNs - clock();
   if (remainingNs <= 0) return;
   const auto slice =
       std::min<std::chrono::nanoseconds>(std::chrono::nanoseconds(remainingNs), kLongestSingleWait);
@@ -59,13 +59,16 @@ void WaitUntil(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
 template <typename Predicate>
 bool WaitFor(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
              std::int64_t deadlineNs, Predicate done) {
-  while (!done() && NowNs() < deadlineNs) WaitUntil(cv, lock, deadlineNs);
+  while (!done() && NowNs() < deadlineNs) WaitUntil(cv, lock, deadlineNs, NowNs);
   return done();
 }
 
 }  // namespace
 
 struct SerialQueue::State {
+  explicit State(Clock timerClock) : clock(std::move(timerClock)) {}
+
+  const Clock clock;  // the timers' clock
   std::mutex mutex;
   // The worker is the only thread that waits on wake, so notifying one always reaches it, even
   // while other threads wait on finished.
@@ -106,7 +109,7 @@ void RunGuarded(const std::string& label, const SerialQueue::Task& task) {
 }  // namespace
 
 void SerialQueue::State::MoveDueTimers() {
-  const std::int64_t now = NowNs();
+  const std::int64_t now = clock();
   while (!timers.empty() && timers.begin()->first.first <= now) {
     auto first = timers.begin();
     timerIndex.erase(first->first.second);
@@ -124,7 +127,7 @@ void SerialQueue::State::RunWorker(const std::string& label) {
       if (timers.empty()) {
         wake.wait(lock);
       } else {
-        WaitUntil(wake, lock, timers.begin()->first.first);
+        WaitUntil(wake, lock, timers.begin()->first.first, clock);
       }
       continue;
     }
@@ -142,8 +145,13 @@ void SerialQueue::State::RunWorker(const std::string& label) {
   finished.notify_all();
 }
 
-SerialQueue::SerialQueue(std::string label)
-    : label_(std::move(label)), state_(std::make_shared<State>()) {
+std::int64_t SerialQueue::SteadyNowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch())
+      .count();
+}
+
+SerialQueue::SerialQueue(std::string label, Clock clock)
+    : label_(std::move(label)), state_(std::make_shared<State>(std::move(clock))) {
   state_->worker = std::thread([state = state_, label = label_] { state->RunWorker(label); });
   // The worker stores the same id itself; storing it here too means PostAndWait recognises the
   // worker even before the worker has got that far.
@@ -189,15 +197,12 @@ bool SerialQueue::PostAndWait(Task task, std::int64_t limitMs) {
 }
 
 std::uint64_t SerialQueue::PostDelayed(std::int64_t delayNs, Task task) {
-  return PostAt(SaturatingDeadline(NowNs(), delayNs), std::move(task));
-}
-
-std::uint64_t SerialQueue::PostAt(std::int64_t deadline, Task task) {
   if (!task) return 0;
   std::uint64_t id = 0;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->stopping) return 0;
+    const std::int64_t deadline = SaturatingDeadline(state_->clock(), delayNs);
     id = state_->nextTimerId++;
     state_->timers.emplace(TimerKey{deadline, id}, std::move(task));
     state_->timerIndex.emplace(id, deadline);

@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 
 namespace orvane::host {
 
@@ -16,9 +15,12 @@ namespace orvane::host {
 // - Tasks given to Post and PostAndWait run in the order they were queued. A timer's task runs no
 //   earlier than its deadline, after every task already ready when the worker saw it was due;
 //   timers due together run in (deadline, id) order. A cancelled timer never runs.
+// - Timers run on the queue's clock: the steady clock unless the constructor is given another
+//   (a test's, which moves only when the test moves it; the worker looks again whenever a task is
+//   posted). Waits (the limits of PostAndWait and Shutdown) are always real time.
 // - Tasks run on the worker only, never while the queue's lock is held; a task may post to, wait
 //   on, cancel timers of, or shut down its own queue.
-// - Time is the steady clock. Limits are milliseconds; a limit of zero or less only looks once.
+// - Limits are milliseconds; a limit of zero or less only looks once.
 // - Once Shutdown has begun, every post is refused and the task is destroyed unrun; pending tasks
 //   and timers are destroyed unrun; the task that is running finishes.
 // - The queue's bookkeeping is shared with the worker and with every waiting task, so a worker
@@ -32,9 +34,14 @@ namespace orvane::host {
 class SerialQueue {
  public:
   using Task = std::function<void()>;
+  // Nanoseconds on a monotonic clock. Called under the queue's lock: it must not call the queue.
+  using Clock = std::function<std::int64_t()>;
 
-  // Starts the worker. The label names the queue in diagnostics.
-  explicit SerialQueue(std::string label);
+  // The steady clock in nanoseconds, the default Clock.
+  static std::int64_t SteadyNowNs();
+
+  // Starts the worker. The label names the queue in diagnostics; timers run on `clock`.
+  explicit SerialQueue(std::string label, Clock clock = SteadyNowNs);
   // Shuts down with a limit of kDestructorShutdownLimitMs.
   ~SerialQueue();
 
@@ -56,12 +63,6 @@ class SerialQueue {
   // queue is stopping.
   std::uint64_t PostDelayed(std::int64_t delayNs, Task task);
 
-  // PostDelayed with an absolute steady-clock deadline in nanoseconds, so that a test can give
-  // two timers the same one.
-  std::uint64_t PostAtForTesting(std::int64_t deadlineNs, Task task) {
-    return PostAt(deadlineNs, std::move(task));
-  }
-
   // Removes a scheduled timer so it never runs; its task is destroyed outside the lock. False when
   // no scheduled timer has that id: 0, an unknown id, or one already due and moved to run.
   bool Cancel(std::uint64_t timerId);
@@ -76,8 +77,6 @@ class SerialQueue {
 
  private:
   struct State;
-
-  std::uint64_t PostAt(std::int64_t deadlineNs, Task task);
 
   std::string label_;
   std::shared_ptr<State> state_;

@@ -69,20 +69,29 @@ TEST(SerialQueueTest, Post_RunsInOrderOnTheWorkerAndRefusesEmptyTasks) {
   EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4, 5, 6, 6, 6}));
 }
 
-TEST(SerialQueueTest, Timers_RunAfterReadyTasksByDeadlineThenId) {
-  SerialQueue queue("test");
+// Timers go by the queue's clock: here one that moves only when the test moves it.
+TEST(SerialQueueTest, Timers_RunOnTheQueuesClockAfterReadyTasksByDeadlineThenId) {
+  constexpr std::int64_t kSecond = 1'000'000'000;
+  auto now = std::make_shared<std::atomic<std::int64_t>>(100 * kSecond);
+  SerialQueue queue("test", [now] { return now->load(); });
   Trace trace;
   const auto gate = Block(queue);
-  // All long due; equal deadlines go by id, whatever the order the deadlines were given in.
-  for (const auto& [deadline, mark] : {std::pair{20, 4}, {10, 1}, {10, 2}, {15, 3}}) {
-    ASSERT_NE(queue.PostAtForTesting(deadline, [&trace, mark = mark] { trace.push_back(mark); }),
+  // Equal deadlines go by id, whatever the order the deadlines were given in.
+  for (const auto& [delay, mark] : {std::pair{20, 4}, {10, 1}, {10, 2}, {15, 3}}) {
+    ASSERT_NE(queue.PostDelayed(delay * kSecond, [&trace, mark = mark] { trace.push_back(mark); }),
               0u);
   }
-  ASSERT_NE(queue.PostDelayed(-5, [&trace] { trace.push_back(5); }), 0u);
+  ASSERT_NE(queue.PostDelayed(-5, [&trace] { trace.push_back(5); }), 0u);  // due at once
   ASSERT_TRUE(queue.Post([&trace] { trace.push_back(0); }));
   gate->Open();
   Drain(queue);
-  EXPECT_EQ(trace, (Trace{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(trace, (Trace{0, 5}));
+  now->store(115 * kSecond);
+  Drain(queue);
+  EXPECT_EQ(trace, (Trace{0, 5, 1, 2, 3}));
+  now->store(120 * kSecond);
+  Drain(queue);
+  EXPECT_EQ(trace, (Trace{0, 5, 1, 2, 3, 4}));
 }
 
 TEST(SerialQueueTest, Cancel_RemovesOnlyScheduledTimersWhichThenNeverRun) {
@@ -92,7 +101,7 @@ TEST(SerialQueueTest, Cancel_RemovesOnlyScheduledTimersWhichThenNeverRun) {
   const std::uint64_t far =
       queue.PostDelayed(std::int64_t{3600} * 1'000'000'000, [runs] { ++*runs; });
   const std::uint64_t due = queue.PostDelayed(0, [runs] { *runs += 10; });
-  const std::uint64_t tie = queue.PostAtForTesting(0, [runs] { *runs += 100; });
+  const std::uint64_t tie = queue.PostDelayed(-1, [runs] { *runs += 100; });
   EXPECT_TRUE(queue.Cancel(due));
   EXPECT_TRUE(queue.Cancel(far));
   EXPECT_FALSE(queue.Cancel(far));

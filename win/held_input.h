@@ -16,14 +16,32 @@
 
 namespace orvane::win {
 
-// True for the eight modifier keys: both Ctrl, Shift, Alt and Windows keys.
-bool isModifierScan(std::uint16_t scanId);
-
-// What takeHeld hands back, in release order.
-struct HeldRelease {
-  std::vector<std::int32_t> buttons;  // left, right, middle, extra 1, extra 2 as far as held
-  std::vector<std::uint16_t> keys;    // ordinary keys ascending, then modifiers ascending
+// The eight modifier keys, in the order the modifier sweep polls them: left and right Shift,
+// Ctrl, Alt, then left and right Windows. Everything else about modifiers derives from this one
+// table: which scan ids are modifiers (and so come up last in a release), the modifier state the
+// refused chords read, and the sweep's polls and key-ups.
+struct ModifierKey {
+  enum class Role { Shift, Ctrl, Alt, Win };
+  std::uint16_t scanId;
+  std::int32_t virtualKey;  // the side-specific virtual key GetAsyncKeyState is asked about
+  Role role;
 };
+
+inline constexpr std::size_t kModifierCount = 8;
+inline constexpr std::array<ModifierKey, kModifierCount> kModifierKeys = {{
+    {0x002A, 0xA0, ModifierKey::Role::Shift},
+    {0x0036, 0xA1, ModifierKey::Role::Shift},
+    {0x001D, 0xA2, ModifierKey::Role::Ctrl},
+    {0xE01D, 0xA3, ModifierKey::Role::Ctrl},
+    {0x0038, 0xA4, ModifierKey::Role::Alt},
+    {0xE038, 0xA5, ModifierKey::Role::Alt},
+    {0xE05B, 0x5B, ModifierKey::Role::Win},
+    {0xE05C, 0x5C, ModifierKey::Role::Win},
+}};
+
+// The key's row in kModifierKeys, or null for an ordinary key.
+const ModifierKey* findModifier(std::uint16_t scanId);
+inline bool isModifierScan(std::uint16_t scanId) { return findModifier(scanId) != nullptr; }
 
 class HeldInput {
  public:
@@ -49,13 +67,10 @@ class HeldInput {
   ModifierState modifierState() const;
   bool anyHeld() const;
 
-  // Empties keys and buttons and returns them in release order.
-  HeldRelease takeHeld();
-
   // Zeroes both wheel remainders, empties the record and returns the tagged events that release
-  // it: button-ups of the host buttons that went down, without movement, then key-ups in
-  // takeHeld's order, the mask key's down and up right before the first modifier's.
-  // reportedRejects is kept.
+  // it: button-ups of the host buttons that went down (left, right, middle, extra 1, extra 2),
+  // without movement, then the ordinary keys ascending, then the modifiers ascending, the mask
+  // key's down and up right before the first modifier's. reportedRejects is kept.
   std::vector<InjectEvent> releaseAllEvents();
 
   // Ascending, each key once. Capacity for a whole keyboard is reserved up front so pressing a
@@ -71,25 +86,17 @@ class HeldInput {
   // Host button per wire button, meaningful while that button is held.
   std::array<std::int32_t, kButtonCount> hostButtons_{};
 
-  template <typename OnButton, typename OnKey>
-  void forEachInReleaseOrder(OnButton onButton, OnKey onKey) const;
   void clearHeld();
 };
-
-// Virtual keys the modifier sweep polls, in polling order: left and right Shift, Ctrl, Alt, then
-// left and right Windows.
-inline constexpr std::size_t kSweepKeyCount = 8;
-inline constexpr std::array<std::int32_t, kSweepKeyCount> kSweepVirtualKeys = {
-    0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
 
 // The mask key's down and up (kMaskVirtualKey), which a release puts before its modifier ups.
 inline constexpr std::size_t kMaskPairSize = 2;
 
-// The sweep's key-ups from the eight polled key states (in kSweepVirtualKeys order): a state of
-// 0 or below gives a tagged key-up for that modifier, a positive state is skipped; the mask pair
-// goes first when there is any. Reads no held-input record.
+// The sweep's key-ups from the eight polled key states (in kModifierKeys order): a state of 0 or
+// below gives a tagged key-up for that modifier, a positive state is skipped; the mask pair goes
+// first when there is any. Reads no held-input record.
 std::vector<InjectEvent> modifierSweepEvents(
-    const std::array<std::int16_t, kSweepKeyCount>& keyStates);
+    const std::array<std::int16_t, kModifierCount>& keyStates);
 
 // How many of a release's events release something: all but the mask pair.
 std::size_t releaseCount(const std::vector<InjectEvent>& events);

@@ -1,7 +1,6 @@
 // Stuck-input watchdog record: sliding deadline arithmetic on the steady clock.
 #include "win/held_input_watchdog.h"
 
-#include <chrono>
 #include <limits>
 
 namespace orvane::win {
@@ -51,10 +50,8 @@ void HeldInputWatchdog::reset() {
   armedAt_ = 0.0;
 }
 
-double steadySeconds() {
-  const auto sinceEpoch = std::chrono::steady_clock::now().time_since_epoch();
-  const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch);
-  return static_cast<double>(nanoseconds.count()) / kNanosecondsPerSecond;
+double secondsFromNanoseconds(std::int64_t nanoseconds) {
+  return static_cast<double>(nanoseconds) / kNanosecondsPerSecond;
 }
 
 std::int64_t watchdogDelayNanoseconds(double remainingSeconds) {

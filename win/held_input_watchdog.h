@@ -47,8 +47,8 @@ class HeldInputWatchdog {
   double armedAt_ = 0.0;
 };
 
-// The steady clock in seconds; wall-clock changes never move the watchdog.
-double steadySeconds();
+// A monotonic clock's reading in nanoseconds as the watchdog's seconds.
+double secondsFromNanoseconds(std::int64_t nanoseconds);
 
 // A verdict's remaining time as a queue delay: negative or NaN gives 0, and values beyond the
 // 64-bit range saturate instead of overflowing the conversion.

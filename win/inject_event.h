@@ -28,6 +28,8 @@ inline constexpr std::uint32_t kMouseWheel = 0x0800;
 inline constexpr std::uint32_t kMouseHorizontalWheel = 0x1000;
 inline constexpr std::uint32_t kMouseVirtualDesk = 0x4000;
 inline constexpr std::uint32_t kMouseAbsolute = 0x8000;
+// An absolute pointer move; the reach probe watches such moves.
+inline constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
 
 // Key-event flags (the platform's KEYEVENTF_* values).
 inline constexpr std::uint32_t kKeyExtended = 0x0001;

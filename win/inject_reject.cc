@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "host/dcheck.h"
+
 namespace orvane::win {
 
 const char* injectRejectName(InjectReject reject) {
@@ -24,6 +26,7 @@ const char* injectRejectName(InjectReject reject) {
       "text-too-long",
       "text-with-modifier-held",
   };
+  static_assert(host::allNamed(kNames), "every value has its text");
   const auto index = static_cast<int>(reject);
   if (index < 0 || static_cast<std::size_t>(index) >= kNames.size()) return "unknown";
   return kNames[static_cast<std::size_t>(index)];

@@ -2,12 +2,14 @@
 // window belongs to a process of higher integrity) from its only visible effect, an absolute move
 // that leaves the cursor where it was.
 //
-// Contract: owned by the injector and used on its injection thread only. It changes no input and
+// Contract: owned by the injector and used on its injection thread only. It makes no system call
+// (the injector reads the cursor around the send and hands the readings in), changes no input and
 // no result; it only yields a diagnostic line when its verdict changes.
 #ifndef ORVANE_WIN_INJECTION_REACH_PROBE_H_
 #define ORVANE_WIN_INJECTION_REACH_PROBE_H_
 
 #include <cstdint>
+#include <optional>
 
 #include "win/inject_event.h"
 #include "win/input_system.h"
@@ -49,13 +51,12 @@ class InjectionReachProbe {
   bool probed() const { return probed_; }
   ProbeVerdict lastVerdict() const { return lastVerdict_; }
 
-  // After a batch whose first event qualified: reads the cursor again, classifies, and concludes.
-  // The target is the inverse of the mapping the move was made with (`geometry`). Returns the line
-  // to write, or nullptr when the verdict is inconclusive, already reached since the last arming,
-  // or the same as the last one reported.
-  const char* observe(InputSystem& system, const InjectEvent& first,
-                      const PointerGeometry& geometry, bool sent, CursorPoint before,
-                      bool beforeRead);
+  // After a batch whose probed event qualified: classifies the cursor readings taken before and
+  // after the send (empty when a read failed) against where `move` aims on `area`, the area its
+  // coordinates span, and concludes. Returns the line to write, or nullptr when the verdict is
+  // inconclusive, already reached since the last arming, or the same as the last one reported.
+  const char* observe(const InjectEvent& move, const AbsoluteArea& area, bool sent,
+                      std::optional<CursorPoint> before, std::optional<CursorPoint> after);
 
   // Probe again on the next qualifying move; the last verdict is kept so only changes are logged.
   void rearm() { probed_ = false; }

@@ -9,6 +9,8 @@
 #include <limits>
 #include <utility>
 
+#include "host/dcheck.h"
+
 namespace orvane::win {
 
 namespace {
@@ -29,7 +31,7 @@ const char* verdictText(ProbeVerdict verdict) {
 }  // namespace
 
 InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                           double watchdogLimitSeconds, WatchdogClock clock,
+                           double watchdogLimitSeconds, InjectorClock clock,
                            InjectorEventSink eventSink)
     : logSink_(std::move(logSink)),
       clock_(std::move(clock)),
@@ -37,9 +39,11 @@ InjectorCore::InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSy
       watchdog_(watchdogLimitSeconds),
       inputSystem_(std::move(inputSystem)),
       lastBacklogEvent_(-std::numeric_limits<double>::infinity()),
-      queue_(kInjectionQueueLabel) {
+      queue_(kInjectionQueueLabel, clock_) {
+  ORVANE_DCHECK(logSink_);
+  ORVANE_DCHECK(inputSystem_ != nullptr);
   lastRefusalEvent_.fill(-std::numeric_limits<double>::infinity());
-  moveEvents_.reserve(kMaxMovesPerSend);
+  moveBatch_.events.reserve(kMaxMovesPerSend);
 }
 
 InjectorCore::~InjectorCore() {
@@ -48,11 +52,7 @@ InjectorCore::~InjectorCore() {
   }
 }
 
-void InjectorCore::log(const std::string& line) const {
-  if (logSink_) {
-    logSink_(line);
-  }
-}
+void InjectorCore::log(const std::string& line) const { logSink_(line); }
 
 void InjectorCore::emit(const InjectorEvent& event) const {
   if (eventSink_) {
@@ -61,8 +61,7 @@ void InjectorCore::emit(const InjectorEvent& event) const {
 }
 
 void InjectorCore::drainFrames() {
-  pending_.drainStarted();
-  drainReady(kFramesPerDrain);
+  drainReady(kFramesPerDrain, true);
   if (!postDrainIfNeeded()) {
     reportBacklog(true);  // what the limit left unreported, now that nothing more is ready
   }
@@ -71,7 +70,7 @@ void InjectorCore::drainFrames() {
 void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std::string_view cause,
                               const std::function<void(InjectorCore&)>& body) {
   // Every frame posted before this task comes first, however many a drain task left waiting.
-  drainReady(std::numeric_limits<std::size_t>::max());
+  drainReady(std::numeric_limits<std::size_t>::max(), false);
   if (discarded != 0) {
     log("input: discarded " + decimal(discarded) + " stale frame(s) (" + std::string(cause) + ")");
     InjectorEvent event{InjectorEvent::Kind::InputDiscarded, std::string(cause)};
@@ -84,11 +83,14 @@ void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std:
   postDrainIfNeeded();
 }
 
-void InjectorCore::drainReady(std::size_t limit) {
+void InjectorCore::drainReady(std::size_t limit, bool startsDrain) {
   std::string frame;
   bool drained = false;
   for (std::size_t handled = 0; handled < limit; ++handled) {
-    if (!pending_.popReady(controlsRun_, frame)) {
+    // A drain task marks itself started with its first look, under the same lock.
+    const bool popped = startsDrain && handled == 0 ? pending_.startDrain(controlsRun_, frame)
+                                                    : pending_.popReady(controlsRun_, frame);
+    if (!popped) {
       drained = true;
       break;
     }
@@ -161,12 +163,18 @@ void InjectorCore::handleMessage(const WireMessage& message) {
   // Refused frames can still carry events (a repeated button-down keeps its move).
   if (!batch.events.empty()) {
     if (!probe_.probed() && InjectionReachProbe::qualifies(batch.events.front())) {
-      sendProbed(batch.events, batch.events.front(), geometry);
+      sendProbed(batch.events, batch.events.front());
     } else {
       sendEvents(batch.events);
     }
   }
-  applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
+  noteActivity();
+}
+
+void InjectorCore::noteActivity() {
+  // With nothing held the time plays no part, so steady hovering reads no clock.
+  const bool held = held_.anyHeld();
+  applyWatchdog(watchdog_.onActivity(held ? nowSeconds() : 0.0, held));
 }
 
 void InjectorCore::handleMoves(const WireMessage& first) {
@@ -175,10 +183,11 @@ void InjectorCore::handleMoves(const WireMessage& first) {
   WireMessage current = first;
   WireMessage next;
   bool nextIsOther = false;
-  moveEvents_.clear();
+  moveBatch_.events.clear();
   std::string frame;
-  for (std::size_t looked = 0; looked < kMaxLookahead && moveEvents_.size() < kMaxMovesPerSend &&
-                               pending_.popReady(controlsRun_, frame);
+  for (std::size_t looked = 0;
+       looked < kMaxLookahead && moveBatch_.events.size() < kMaxMovesPerSend &&
+       pending_.popReady(controlsRun_, frame);
        ++looked) {
     if (!decode(frame, next)) {
       break;  // Nothing collapses across another frame, not even an undecodable one.
@@ -191,28 +200,27 @@ void InjectorCore::handleMoves(const WireMessage& first) {
     if (held_.heldButtons == 0) {
       ++collapsedUnreported_;
     } else {
-      appendTranslated(current, moveEvents_);
+      appendTranslated(current);
     }
     current = next;
   }
-  appendTranslated(current, moveEvents_);
-  if (!moveEvents_.empty()) {
-    if (!probe_.probed() && InjectionReachProbe::qualifies(moveEvents_.back())) {
-      sendProbed(moveEvents_, moveEvents_.back(), geometryFor(current));
+  appendTranslated(current);
+  if (!moveBatch_.events.empty()) {
+    if (!probe_.probed() && InjectionReachProbe::qualifies(moveBatch_.events.back())) {
+      sendProbed(moveBatch_.events, moveBatch_.events.back());
     } else {
-      sendEvents(moveEvents_);
+      sendEvents(moveBatch_.events);
     }
   }
-  applyWatchdog(watchdog_.onActivity(clock_(), held_.anyHeld()));
+  noteActivity();
   if (nextIsOther) {
     handleMessage(next);
   }
 }
 
-void InjectorCore::appendTranslated(const WireMessage& message, std::vector<InjectEvent>& events) {
-  const InjectBatch batch = translateMessage(held_, message, geometryFor(message));
-  reportTranslation(batch);
-  events.insert(events.end(), batch.events.begin(), batch.events.end());
+void InjectorCore::appendTranslated(const WireMessage& message) {
+  translateInto(held_, message, geometryFor(message), ButtonLayout::Standard, moveBatch_);
+  reportTranslation(moveBatch_);
 }
 
 void InjectorCore::reportBacklog(bool drained) {
@@ -220,7 +228,7 @@ void InjectorCore::reportBacklog(bool drained) {
   if (droppedUnreported_ == 0 && collapsedUnreported_ == 0) {
     return;
   }
-  const double now = clock_();
+  const double now = nowSeconds();
   if (!drained && now - lastBacklogEvent_ < kBacklogEventIntervalSeconds) {
     return;
   }
@@ -281,10 +289,8 @@ ButtonLayout InjectorCore::buttonLayoutFor(const WireMessage& message) const {
 }
 
 void InjectorCore::reportTranslation(const InjectBatch& batch) {
-  const auto index = static_cast<std::size_t>(batch.reject);
-  if (batch.reject != InjectReject::None && batch.firstOfKind && index < kInjectRejectCount &&
-      !warned_.rejects.test(index)) {
-    warned_.rejects.set(index);
+  // The held-input record keeps which refusals were met before: firstOfKind says it.
+  if (batch.reject != InjectReject::None && batch.firstOfKind) {
     log(std::string("input: ") + injectRejectName(batch.reject));
   }
   if (batch.reject != InjectReject::None) {
@@ -303,7 +309,7 @@ void InjectorCore::reportRefusal(InjectReject reject) {
     return;
   }
   // Unlike the log line, the event recurs: the user may try the chord again much later.
-  const double now = clock_();
+  const double now = nowSeconds();
   if (now - lastRefusalEvent_[index] < kRefusalEventIntervalSeconds) {
     return;
   }
@@ -311,16 +317,28 @@ void InjectorCore::reportRefusal(InjectReject reject) {
   emit({InjectorEvent::Kind::InputRefused, injectRejectName(reject)});
 }
 
-void InjectorCore::sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed,
-                              const PointerGeometry& geometry) {
-  CursorPoint before;
-  const bool beforeRead = inputSystem_->getPhysicalCursorPos(before);
+void InjectorCore::sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed) {
+  const std::optional<CursorPoint> before = readCursor();
   const bool sent = sendEvents(events);
-  if (const char* line =
-          probe_.observe(*inputSystem_, probed, geometry, sent, before, beforeRead)) {
+  const std::optional<CursorPoint> after = readCursor();
+  if (const char* line = probe_.observe(probed, areaOf(probed), sent, before, after)) {
     log(line);
     emit({InjectorEvent::Kind::InjectionReach, verdictText(probe_.lastVerdict())});
   }
+}
+
+std::optional<CursorPoint> InjectorCore::readCursor() {
+  CursorPoint point;
+  if (!inputSystem_->getPhysicalCursorPos(point)) return std::nullopt;
+  return point;
+}
+
+AbsoluteArea InjectorCore::areaOf(const InjectEvent& move) {
+  const DesktopFacts& facts = desktop();
+  if ((move.flags & kMouseVirtualDesk) != 0) {
+    return {facts.virtualLeft, facts.virtualTop, facts.virtualWidth, facts.virtualHeight};
+  }
+  return {0, 0, facts.primaryWidth, facts.primaryHeight};
 }
 
 void InjectorCore::applyMode(InputMode mode) {
@@ -361,9 +379,9 @@ void InjectorCore::releaseHeld(std::string_view reason) {
 }
 
 std::size_t InjectorCore::sweepModifiers() {
-  std::array<std::int16_t, kSweepKeyCount> states{};
-  for (std::size_t i = 0; i < kSweepKeyCount; ++i) {
-    states[i] = inputSystem_->getAsyncKeyState(kSweepVirtualKeys[i]);
+  std::array<std::int16_t, kModifierCount> states{};
+  for (std::size_t i = 0; i < kModifierCount; ++i) {
+    states[i] = inputSystem_->getAsyncKeyState(kModifierKeys[i].virtualKey);
   }
   const std::vector<InjectEvent> events = modifierSweepEvents(states);
   const std::size_t keyUps = releaseCount(events);
@@ -435,7 +453,7 @@ void InjectorCore::watchdogTick(std::uint64_t ownId) {
   if (watchdogTimerId_ == ownId) {
     watchdogTimerId_ = 0;
   }
-  applyWatchdog(watchdog_.check(clock_(), held_.anyHeld()));
+  applyWatchdog(watchdog_.check(nowSeconds(), held_.anyHeld()));
 }
 
 void InjectorCore::setLocalInputPriority(bool enabled, std::int32_t quietMs) {
@@ -449,19 +467,19 @@ void InjectorCore::setLocalInputPriority(bool enabled, std::int32_t quietMs) {
   // A running period is measured against the new quiet time from now on.
   if (localInput_.active()) {
     cancelLocalInputTask();
-    applyLocalInputCheck(localInput_.check(clock_()));
+    applyLocalInputCheck(localInput_.check(nowSeconds()));
   }
 }
 
 void InjectorCore::noteLocalInput() {
   if (!localInputEnabled_) return;
   const bool controllerCanAct = peerConnected_ && mode_ == InputMode::Control;
-  if (!localInput_.note(clock_(), controllerCanAct)) return;
+  if (!localInput_.note(nowSeconds(), controllerCanAct)) return;
   log("input: local input at the host; the controller is held off until it has been quiet for " +
       decimal(static_cast<std::uint64_t>(localInput_.quietMs())) + "ms");
   emit(localInputEvent(true));
   releaseHeld("localInput");
-  applyLocalInputCheck(localInput_.check(clock_()));
+  applyLocalInputCheck(localInput_.check(nowSeconds()));
 }
 
 void InjectorCore::localInputTick(std::uint64_t ownId) {
@@ -469,7 +487,7 @@ void InjectorCore::localInputTick(std::uint64_t ownId) {
   if (localInputTimerId_ == ownId) {
     localInputTimerId_ = 0;
   }
-  applyLocalInputCheck(localInput_.check(clock_()));
+  applyLocalInputCheck(localInput_.check(nowSeconds()));
 }
 
 void InjectorCore::applyLocalInputCheck(const LocalInputCheck& check) {

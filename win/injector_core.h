@@ -16,7 +16,6 @@
 #define ORVANE_WIN_INJECTOR_CORE_H_
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,14 +45,15 @@ namespace orvane::win {
 // time-out, from the platform thread.
 using LogSink = std::function<void(const std::string&)>;
 
-// Seconds on a monotonic clock: the injector's only notion of time (the watchdog, and the
-// spacing of refusal events).
-using WatchdogClock = std::function<double()>;
+// Nanoseconds on a monotonic clock: the injector's only notion of time. Its queue's timers run on
+// it, and the watchdog, the local input period and the spacing of events read it, so a test that
+// moves it moves all of them together.
+using InjectorClock = host::SerialQueue::Clock;
 
 inline constexpr const char* kInjectionQueueLabel = "com.fendrel.orvane.input";
 
 // Warnings a misbehaving controller could repeat at frame rate: each is written once in the
-// injector's life and never re-armed.
+// injector's life and never re-armed. Refusals are the held-input record's (reportedRejects).
 struct WarnedOnce {
   bool undecodableFrame = false;
   bool shortSendInput = false;
@@ -61,15 +61,18 @@ struct WarnedOnce {
   bool releaseOverDownLink = false;
   bool multipleMonitors = false;
   bool droppedFrames = false;
-  std::bitset<kInjectRejectCount> rejects;
 };
+
+// Test access, defined only in win/testing/, so production code cannot name it.
+class InjectorTestAccess;
 
 class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
  public:
-  // inputSystem must not be null. Starts the injection thread. Without an event sink nothing but
+  // logSink must be callable and inputSystem not null (checked in debug builds). Starts the
+  // injection thread. Without an event sink nothing but
   // the log hears of the input's fate.
   InjectorCore(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-               double watchdogLimitSeconds, WatchdogClock clock = steadySeconds,
+               double watchdogLimitSeconds, InjectorClock clock = host::SerialQueue::SteadyNowNs,
                InjectorEventSink eventSink = {});
 
   // Releases whatever is still held. Normally the destructor release has emptied the record;
@@ -115,7 +118,6 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   // The scheduled check; ownId is the timer id it was scheduled under.
   void watchdogTick(std::uint64_t ownId);
   bool watchdogPending() const { return watchdogTimerId_ != 0; }
-  HeldInput& heldForTesting() { return held_; }
   // Local input priority: off, or on with the quiet time (clamped into its range). Turning it off
   // ends a running period.
   void setLocalInputPriority(bool enabled, std::int32_t quietMs);
@@ -126,8 +128,9 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   bool localInputActive() const { return localInput_.active(); }
 
  private:
-  // Hands out ready frames until none is left or `limit` have been handled.
-  void drainReady(std::size_t limit);
+  // Hands out ready frames until none is left or `limit` (at least 1) have been handled; a drain
+  // task's (startsDrain) first look also marks it started.
+  void drainReady(std::size_t limit, bool startsDrain);
   // True when it posted one: ready frames remain.
   bool postDrainIfNeeded();
   // Decodes, writing the once-only line on refusal.
@@ -135,7 +138,10 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   void handleMessage(const WireMessage& message);
   // A move admitted in full, with the moves waiting right behind it.
   void handleMoves(const WireMessage& first);
-  void appendTranslated(const WireMessage& message, std::vector<InjectEvent>& events);
+  // Translates a move of the run into moveBatch_, reporting its refusal and clamp.
+  void appendTranslated(const WireMessage& message);
+  // A frame reached translation: the watchdog hears of it.
+  void noteActivity();
   // Dropped and collapsed frames, as events; `drained` tells that no frame is waiting any more.
   void reportBacklog(bool drained);
   // The mapping for a message with a position, from the desktop facts.
@@ -148,17 +154,24 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   std::size_t sweepModifiers();
   bool sendEvents(const std::vector<InjectEvent>& events);
   // The probe follows `probed`, the batch's first event or, for a run of moves, its last one.
-  void sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed,
-                  const PointerGeometry& geometry);
+  void sendProbed(const std::vector<InjectEvent>& events, const InjectEvent& probed);
+  // The one cursor read; empty when the position could not be read.
+  std::optional<CursorPoint> readCursor();
+  // The area a move's absolute coordinates span, from the desktop facts.
+  AbsoluteArea areaOf(const InjectEvent& move);
   void cancelWatchdogTask();
   void reportTranslation(const InjectBatch& batch);
   void reportRefusal(InjectReject reject);
   void emit(const InjectorEvent& event) const;
   void applyLocalInputCheck(const LocalInputCheck& check);
   void cancelLocalInputTask();
+  double nowSeconds() const { return secondsFromNanoseconds(clock_()); }
+
+  friend class InjectorTestAccess;
+  HeldInput& held() { return held_; }
 
   const LogSink logSink_;
-  const WatchdogClock clock_;
+  const InjectorClock clock_;
   const InjectorEventSink eventSink_;
   HeldInput held_;
   HeldInputWatchdog watchdog_;
@@ -181,8 +194,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   std::uint64_t droppedUnreported_ = 0;
   std::uint64_t collapsedUnreported_ = 0;
   double lastBacklogEvent_;
-  // Reused by every run of moves.
-  std::vector<InjectEvent> moveEvents_;
+  // Reused by every run of moves: their events, and the refusal of the last one translated.
+  InjectBatch moveBatch_;
   PendingFrames pending_;
   // Last, so it is destroyed first: its shutdown discards the tasks that refer to this state.
   host::SerialQueue queue_;

@@ -5,24 +5,27 @@
 
 namespace orvane::win {
 
-InputInjector::InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                             double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
-    : InputInjector(std::move(logSink), InjectorEventSink(), std::move(inputSystem),
-                    watchdogLimitSecondsForTesting, std::move(clockForTesting)) {}
+InputInjector::InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem)
+    : InputInjector(std::move(logSink), InjectorEventSink(), std::move(inputSystem)) {}
+
+InputInjector::InputInjector(LogSink logSink, InjectorEventSink eventSink,
+                             std::unique_ptr<InputSystem> inputSystem)
+    : InputInjector(std::move(logSink), std::move(eventSink), std::move(inputSystem), nullptr) {}
 
 InputInjector::InputInjector(LogSink logSink, InjectorEventSink eventSink,
                              std::unique_ptr<InputSystem> inputSystem,
-                             double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
-    : InputInjector(std::move(logSink), std::move(eventSink), std::move(inputSystem), nullptr,
-                    watchdogLimitSecondsForTesting, std::move(clockForTesting)) {}
+                             std::unique_ptr<LocalInputMonitor> localInputMonitor)
+    : InputInjector(std::move(logSink), std::move(eventSink), std::move(inputSystem),
+                    std::move(localInputMonitor), kWatchdogLimitSeconds,
+                    host::SerialQueue::SteadyNowNs) {}
 
 InputInjector::InputInjector(LogSink logSink, InjectorEventSink eventSink,
                              std::unique_ptr<InputSystem> inputSystem,
                              std::unique_ptr<LocalInputMonitor> localInputMonitor,
-                             double watchdogLimitSecondsForTesting, WatchdogClock clockForTesting)
+                             double watchdogLimitSeconds, InjectorClock clock)
     : core_(std::make_shared<InjectorCore>(std::move(logSink), std::move(inputSystem),
-                                           watchdogLimitSecondsForTesting,
-                                           std::move(clockForTesting), std::move(eventSink))),
+                                           watchdogLimitSeconds, std::move(clock),
+                                           std::move(eventSink))),
       localInputMonitor_(std::move(localInputMonitor)),
       localInputNoteQueued_(std::make_shared<std::atomic<bool>>(false)) {}
 
@@ -104,13 +107,8 @@ bool InputInjector::setLocalInputPriority(bool enabled, std::int32_t quietMs,
   return true;
 }
 
-bool InputInjector::flushForTesting(std::int64_t limitMs) {
-  return postControlAndWait(
-      Discard::None, {}, [](InjectorCore&) {}, limitMs);
-}
-
-bool InputInjector::runForTesting(std::function<void(InjectorCore&)> task, std::int64_t limitMs) {
-  return postControlAndWait(Discard::None, {}, std::move(task), limitMs);
+bool InputInjector::run(ControlBody body, std::int64_t limitMs) {
+  return postControlAndWait(Discard::None, {}, std::move(body), limitMs);
 }
 
 std::function<void()> InputInjector::controlTask(Discard discard, std::string cause,

@@ -55,23 +55,16 @@ class InputInjector {
   static constexpr std::int64_t kDestructorReleaseLimitMs = 1000;
   static constexpr std::int64_t kShutdownLimitMs = 1000;
 
-  // inputSystem must not be null. Production uses the default watchdog limit and clock; tests
-  // pass their own so that they can move time instead of sleeping.
-  InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem,
-                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
-                WatchdogClock clockForTesting = steadySeconds);
+  // inputSystem must not be null.
+  InputInjector(LogSink logSink, std::unique_ptr<InputSystem> inputSystem);
   // The same, also telling eventSink (injector_event.h) about verdicts, releases and refusals.
   InputInjector(LogSink logSink, InjectorEventSink eventSink,
-                std::unique_ptr<InputSystem> inputSystem,
-                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
-                WatchdogClock clockForTesting = steadySeconds);
+                std::unique_ptr<InputSystem> inputSystem);
   // The same, with the monitor that setLocalInputPriority starts and stops (may be null: the
   // setting can then not be turned on).
   InputInjector(LogSink logSink, InjectorEventSink eventSink,
                 std::unique_ptr<InputSystem> inputSystem,
-                std::unique_ptr<LocalInputMonitor> localInputMonitor,
-                double watchdogLimitSecondsForTesting = kWatchdogLimitSeconds,
-                WatchdogClock clockForTesting = steadySeconds);
+                std::unique_ptr<LocalInputMonitor> localInputMonitor);
   ~InputInjector();
 
   InputInjector(const InputInjector&) = delete;
@@ -104,14 +97,19 @@ class InputInjector {
   // then its system error code (0 without a monitor).
   bool setLocalInputPriority(bool enabled, std::int32_t quietMs, std::uint32_t& error);
 
-  // Test hooks. Waits at most limitMs for every frame and task posted so far to have run.
-  bool flushForTesting(std::int64_t limitMs);
-  // Runs task on the injection thread with the injector's state, in order with the frames and
-  // tasks around it, waiting at most limitMs.
-  bool runForTesting(std::function<void(InjectorCore&)> task, std::int64_t limitMs);
-
  private:
   using ControlBody = std::function<void(InjectorCore&)>;
+
+  // Test access (win/testing/): a chosen watchdog limit and clock, so that tests move time
+  // instead of sleeping, and waits for the injection thread.
+  friend class InjectorTestAccess;
+  InputInjector(LogSink logSink, InjectorEventSink eventSink,
+                std::unique_ptr<InputSystem> inputSystem,
+                std::unique_ptr<LocalInputMonitor> localInputMonitor, double watchdogLimitSeconds,
+                InjectorClock clock);
+  // Runs body on the injection thread in order with the frames and tasks around it, waiting at
+  // most limitMs.
+  bool run(ControlBody body, std::int64_t limitMs);
 
   // Applies the discard rule and stamps the task that runs `body` in its place among the frames.
   std::function<void()> controlTask(Discard discard, std::string cause, ControlBody body);

@@ -29,14 +29,9 @@ class LocalInputTest : public InjectorTest {
   }
   // The host's user touches the mouse at `at`; the note is handled before this returns.
   void localAt(double at) {
-    now_->store(at);
+    setNow(at);
     ASSERT_TRUE(local_->note());
     flush();
-  }
-  // The end-of-period check, at `at`.
-  void checkAt(double at) {
-    now_->store(at);
-    run([](InjectorCore& core) { core.localInputTick(0); });
   }
   bool active() {
     bool active = false;
@@ -70,11 +65,11 @@ TEST_F(LocalInputTest, Takeover_ReleasesAtOnceAndAdmitsOnlyReleasesUntilQuiet) {
   }
   injector_->injectInput(keyUp(kUsageB));
   localAt(2.5);  // extends the period to 4.5
-  checkAt(4.4);
+  advanceTo(4.4);
   EXPECT_TRUE(active());
   EXPECT_EQ(input_->batches().size(), pressed + 2);
   EXPECT_EQ(lines().back(), "input: key-not-held");
-  checkAt(4.5);
+  advanceTo(4.5);
   EXPECT_FALSE(active());
   injector_->injectInput(keyDown(kUsageB));
   flush();
@@ -98,7 +93,7 @@ TEST_F(LocalInputTest, Setting_StartsOnlyWhenTheControllerCouldActAndDrivesTheMo
   injector_->setPeerConnected(true);
   localAt(3.0);
   EXPECT_TRUE(active());
-  now_->store(3.5);
+  setNow(3.5);
   enable(true, 100);  // a shorter quiet time applies to the running period at once
   EXPECT_FALSE(active());
   localAt(4.0);

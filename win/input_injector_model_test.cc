@@ -45,8 +45,8 @@ class Gate {
       const std::lock_guard<std::mutex> lock(mutex_);
       open_ = false;
     }
-    ASSERT_TRUE(injector.runForTesting(
-        [this](InjectorCore& core) { core.queue().Post([this] { wait(); }); }, limitMs));
+    ASSERT_TRUE(InjectorTestAccess::run(
+        injector, [this](InjectorCore& core) { core.queue().Post([this] { wait(); }); }, limitMs));
   }
   void open() {
     {
@@ -165,7 +165,8 @@ TEST_F(InputInjectorModel, RandomSequencesNeverLeaveInputDown) {
     const auto pick = [&random](std::size_t n) {
       return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
-    for (const std::int32_t vk : kSweepVirtualKeys) input_->setKeyState(vk, kKeyStates[pick(3)]);
+    for (const ModifierKey& key : kModifierKeys)
+      input_->setKeyState(key.virtualKey, kKeyStates[pick(3)]);
     Model model;
     InputMode requested = InputMode::Control;
     bool linkRequested = false;

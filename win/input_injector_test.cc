@@ -41,10 +41,10 @@ TEST_F(InputInjectorTest, ReleaseAllFrame_FullReleaseInControlOnlySendsInView) {
       start(link);
       run([mode](InjectorCore& core) {
         core.applyMode(mode);
-        core.heldForTesting().pressKey(0x001E);
+        InjectorTestAccess::held(core).pressKey(0x001E);
         core.applyWatchdog({Kind::Wait, kWatchdogLimitSeconds});
       });
-      for (const std::int32_t vk : kSweepVirtualKeys) input_->setKeyState(vk, 0);
+      for (const ModifierKey& key : kModifierKeys) input_->setKeyState(key.virtualKey, 0);
       injector_->injectInput(releaseAll());
       flush();
       const bool control = mode == InputMode::Control;
@@ -137,7 +137,6 @@ TEST_F(InputInjectorTest, ModeSwitchAndWatchdog_ReleaseOnlyIntoViewAndCheckOnlyW
   EXPECT_FALSE(watchdogPending());
   injector_->setInputMode(InputMode::View);
   injector_->setInputMode(InputMode::Control);
-  checkWatchdogAt(1.0);  // a check with nothing held does nothing and leaves nothing pending
   EXPECT_FALSE(watchdogPending());
   EXPECT_EQ(lines(), (Lines{kModeLine, "input: releasing held input (viewMode): 1 event(s)",
                             "input: mode view -> control"}));
@@ -152,13 +151,13 @@ TEST_F(InputInjectorTest, Watchdog_FiresAfterSilenceSinceTheLastTranslatedFrame)
     start();
     injector_->injectInput(keyDown(kUsageA));
     flush();
-    now_->store(5.0);
+    setNow(5.0);
     if (frame.empty()) injector_->setPeerConnected(false);
     injector_->injectInput(frame.empty() ? move(0.5, 0.5) : frame);
     flush();
-    checkWatchdogAt(12.0);
+    advanceTo(12.0);
     EXPECT_EQ(input_->downKeys().empty(), !counts);
-    checkWatchdogAt(15.0);
+    advanceTo(15.0);
     EXPECT_THAT(lines(), Contains("input: nothing from the controller for 10.000000s with a "
                                   "button or key still held"));
     EXPECT_THAT(lines(), Contains("input: releasing held input (watchdog): 1 event(s)"));
@@ -242,7 +241,7 @@ TEST_F(InputInjectorTest, Events_VerdictChangesReleasesAndRefusalsOncePerSecondP
   }
   for (const double at : {0.999, 1.0}) {
     flush();
-    now_->store(at);
+    setNow(at);
     injector_->injectInput(keyDown(kUsageCapsLock));
   }
   flush();

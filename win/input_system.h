@@ -33,6 +33,8 @@ inline constexpr std::int32_t kMetricMonitorCount = 80;   // SM_CMONITORS
 // may have changed, so that steady frames cost no seam call besides SendInput.
 struct DesktopFacts {
   std::int32_t monitorCount = 0;
+  std::int32_t primaryWidth = 0;
+  std::int32_t primaryHeight = 0;
   std::int32_t virtualLeft = 0;
   std::int32_t virtualTop = 0;
   std::int32_t virtualWidth = 0;
@@ -56,13 +58,9 @@ class InputSystem {
   virtual std::int32_t getSystemMetrics(std::int32_t index) = 0;
 };
 
-// The monitor count and the virtual desktop's metrics, through getSystemMetrics.
+// The monitor count, the primary display's size and the virtual desktop's metrics, through
+// getSystemMetrics.
 DesktopFacts readDesktopFacts(InputSystem& system);
-
-// MulDiv's exact semantics on every platform: number * numerator in 64 bits, divided by
-// denominator with halves rounded away from zero; -1 for a zero denominator or a result outside
-// the 32-bit range.
-std::int32_t mulDiv(std::int32_t number, std::int32_t numerator, std::int32_t denominator);
 
 }  // namespace orvane::win
 

@@ -218,6 +218,15 @@ void translateText(HeldInput& held, InjectBatch& batch, const WireMessage& messa
 InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
                              const PointerGeometry& geometry, ButtonLayout layout) {
   InjectBatch batch;
+  translateInto(held, message, geometry, layout, batch);
+  return batch;
+}
+
+void translateInto(HeldInput& held, const WireMessage& message, const PointerGeometry& geometry,
+                   ButtonLayout layout, InjectBatch& batch) {
+  batch.reject = InjectReject::None;
+  batch.firstOfKind = false;
+  batch.clamped = false;
   switch (message.kind) {
     case WireKind::Move:
       batch.events.reserve(kMoveEventsMax);
@@ -239,13 +248,11 @@ InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
       translateKeyUp(held, batch, message);
       break;
     case WireKind::ReleaseAll:
-      batch.events = held.releaseAllEvents();
       break;
     case WireKind::Text:
       translateText(held, batch, message);
       break;
   }
-  return batch;
 }
 
 }  // namespace orvane::win

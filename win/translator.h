@@ -25,10 +25,17 @@ inline constexpr std::size_t kMaxTextUnits = 4096;
 // buttons, the wheel remainders and the set of reported refusals. Never throws on any decoded
 // message; allocates only the batch's event array. The caller injects the events whenever there
 // are any, also when the batch carries a refusal (a repeated button-down keeps its move, a
-// button-up keeps its release when the move could not be mapped).
+// button-up keeps its release when the move could not be mapped). ReleaseAll gives an empty batch:
+// the injector's release paths own it.
 InjectBatch translateMessage(HeldInput& held, const WireMessage& message,
                              const PointerGeometry& geometry,
                              ButtonLayout layout = ButtonLayout::Standard);
+
+// The same into a batch the caller reuses: its events are appended to what batch already holds
+// (so a run of moves shares one array and allocates nothing once it has grown); its refusal and
+// flags are this message's alone.
+void translateInto(HeldInput& held, const WireMessage& message, const PointerGeometry& geometry,
+                   ButtonLayout layout, InjectBatch& batch);
 
 }  // namespace orvane::win
 

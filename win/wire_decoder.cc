@@ -10,6 +10,9 @@
 #include <string_view>
 #include <utility>
 
+#include "host/dcheck.h"
+#include "win/pointer_geometry.h"
+
 namespace orvane::win {
 namespace {
 
@@ -114,7 +117,9 @@ class FrameReader : public nlohmann::json_sax<Json> {
   // member had the same key (the first occurrence counts, later ones are dropped).
   MemberValue* firstOccurrence(const string_t& name) {
     for (std::size_t i = 0; i < kMemberKeys.size(); ++i) {
-      if (kMemberKeys[i] != name) continue;
+      // Length and first byte first: most keys are told apart without a full comparison.
+      const std::string_view key = kMemberKeys[i];
+      if (key.size() != name.size() || key.front() != name.front() || key != name) continue;
       if (seen_[i]) return nullptr;
       seen_[i] = true;
       return &members_[i];
@@ -152,13 +157,6 @@ std::optional<double> numberMember(const FrameReader& frame, Member which) {
 }
 
 bool isWhole(double value) { return value == std::trunc(value); }
-
-// Clamped into 0..1, negative zero made positive.
-double clampFraction(double value) {
-  if (value < 0.0) value = 0.0;
-  if (value > 1.0) value = 1.0;
-  return value + 0.0;
-}
 
 bool readPosition(const FrameReader& frame, WireMessage& message) {
   const std::optional<double> x = numberMember(frame, Member::X);
@@ -280,6 +278,7 @@ const char* wireRejectText(WireReject reject) {
       "an unknown message type",
       "tx without a string s",
   };
+  static_assert(host::allNamed(kTexts), "every value has its text");
   const auto index = static_cast<int>(reject);
   if (index < 0 || static_cast<std::size_t>(index) >= kTexts.size()) return "unknown";
   return kTexts[static_cast<std::size_t>(index)];

@@ -2,7 +2,7 @@
 // "system" believes is down. Shared by the test, the log sink and the injector's system; every
 // member locks, so the test may read it from its own thread, also after the injector is gone.
 // FakeLocalInput: a local input monitor whose notes the test sends.
-// InjectorTest runs an injector on both with a watchdog clock the test moves by hand.
+// InjectorTest runs an injector on both with a clock the test moves by hand.
 #ifndef ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 #define ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -18,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +28,8 @@
 #include "win/input_injector.h"
 #include "win/input_system.h"
 #include "win/local_input_monitor.h"
+#include "win/pointer_geometry.h"
+#include "win/testing/injector_access.h"
 #include "win/testing/test_frames.h"
 
 namespace orvane::win {
@@ -163,16 +167,15 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
         downButtons_ &= ~(1u << button);
       }
     }
-    constexpr std::uint32_t kAbsoluteMove = kMouseMove | kMouseAbsolute;
     if (follows_ && (event.flags & kAbsoluteMove) == kAbsoluteMove) {
-      // 0 and 65535 are the first and last pixel of the primary display or the virtual desktop.
       const bool desk = (event.flags & kMouseVirtualDesk) != 0;
-      cursor_.x =
-          (desk ? metrics_[kMetricVirtualLeft] : 0) +
-          mulDiv(event.dx, metrics_[desk ? kMetricVirtualWidth : kMetricPrimaryWidth] - 1, 65535);
-      cursor_.y =
-          (desk ? metrics_[kMetricVirtualTop] : 0) +
-          mulDiv(event.dy, metrics_[desk ? kMetricVirtualHeight : kMetricPrimaryHeight] - 1, 65535);
+      const AbsoluteArea area =
+          desk ? AbsoluteArea{metrics_[kMetricVirtualLeft], metrics_[kMetricVirtualTop],
+                              metrics_[kMetricVirtualWidth], metrics_[kMetricVirtualHeight]}
+               : AbsoluteArea{0, 0, metrics_[kMetricPrimaryWidth], metrics_[kMetricPrimaryHeight]};
+      if (const std::optional<Pixel> pixel = absoluteToPixel(area, event.dx, event.dy)) {
+        cursor_ = {pixel->x, pixel->y};
+      }
     }
   }
 
@@ -259,31 +262,31 @@ class InjectorTest : public ::testing::Test {
   static constexpr std::int64_t kLimitMs = 10'000;
 
   void SetUp() override { start(); }
-  // A fresh script and injector (link up unless told otherwise) at watchdog time 0.
+  // A fresh script and injector (link up unless told otherwise) at time 0.
   void start(bool connected = true) {
     injector_.reset();
     input_ = std::make_shared<FakeInput>();
     local_ = std::make_shared<FakeLocalInput>();
-    now_->store(0.0);
-    injector_ = std::make_unique<InputInjector>(
+    now_->store(0);
+    injector_ = InjectorTestAccess::make(
         [input = input_](const std::string& line) { input->log(line); },
         [input = input_](const InjectorEvent& event) { input->event(event); }, input_->makeSystem(),
         local_->makeMonitor(), kWatchdogLimitSeconds, [now = now_] { return now->load(); });
     injector_->setPeerConnected(connected);
   }
   void run(std::function<void(InjectorCore&)> task) {
-    ASSERT_TRUE(injector_->runForTesting(std::move(task), kLimitMs));
+    ASSERT_TRUE(InjectorTestAccess::run(*injector_, std::move(task), kLimitMs));
   }
-  void flush() { ASSERT_TRUE(injector_->flushForTesting(kLimitMs)); }
+  void flush() {
+    run([](InjectorCore&) {});
+  }
   std::vector<std::string> lines() const { return input_->lines(); }
-  // A watchdog check, due at once, at watchdog time `at`: the real tick path through the queue.
-  void checkWatchdogAt(double at) {
-    now_->store(at);
-    run([](InjectorCore& core) {
-      core.applyWatchdog({});
-      core.applyWatchdog({WatchdogVerdict::Kind::Wait, 0.0});
-    });
-    flush();  // The tick joined the queue behind this flush; the next one runs after it.
+  void setNow(double seconds) { now_->store(std::llround(seconds * 1e9)); }
+  // Moves the clock; the timers it makes due (the watchdog's, the local input period's) have run
+  // when this returns: the worker moves them to run right behind the first flush.
+  void advanceTo(double seconds) {
+    setNow(seconds);
+    flush();
     flush();
   }
   bool watchdogPending() {
@@ -292,7 +295,7 @@ class InjectorTest : public ::testing::Test {
     return pending;
   }
 
-  std::shared_ptr<std::atomic<double>> now_ = std::make_shared<std::atomic<double>>(0.0);
+  std::shared_ptr<std::atomic<std::int64_t>> now_ = std::make_shared<std::atomic<std::int64_t>>(0);
   std::shared_ptr<FakeInput> input_;
   std::shared_ptr<FakeLocalInput> local_;
   std::unique_ptr<InputInjector> injector_;
