@@ -86,6 +86,7 @@ TEST(MulDiv, MatchesWin32Semantics) {
   const std::int32_t cases[][4] = {
       {32768, 1919, 65535, 960},  // 959.5146 rounds up
       {1, 1, 2, 1},               // halves round away from zero
+      {2, 1, 5, 0},               // and less than a half rounds toward it
       {-1, 1, 2, -1},
       {1, -3, 2, -2},
       {3, 1, -2, -2},
@@ -94,6 +95,7 @@ TEST(MulDiv, MatchesWin32Semantics) {
       {kMax, kMax, 1, -1},       // zero divisor, overflow
       {kMax, kMax, kMax, kMax},  // the 64-bit product carries it
       {kMin, 1, 1, kMin},
+      {kMin, 3, 2, -1},  // below INT32_MIN
       {0, 5, -3, 0},
   };
   for (const auto& c : cases) {
