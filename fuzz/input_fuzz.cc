@@ -53,15 +53,36 @@ bool isReservedChord(const WireMessage& message, const std::vector<std::uint16_t
          (win && message.hid == kLetterL);
 }
 
+// Text holds nothing: each unit (or Enter, or Tab) goes down and comes up at once.
+void checkTextBatch(const InjectBatch& batch) {
+  require(batch.events.size() % 2 == 0, "text comes as downs and ups");
+  for (std::size_t i = 0; i < batch.events.size(); i += 2) {
+    const InjectEvent& down = batch.events[i];
+    const InjectEvent& up = batch.events[i + 1];
+    require(down.kind == InjectEventKind::Keyboard && down.vk == 0 && up.vk == 0,
+            "text goes by unit or scan code");
+    require(down.extraInfo == orvane::win::kInjectedTag && up.extraInfo == down.extraInfo,
+            "text carries the tag");
+    require((down.flags & orvane::win::kKeyUp) == 0 &&
+                up.flags == (down.flags | orvane::win::kKeyUp) && up.scan == down.scan &&
+                up.kind == down.kind,
+            "each unit comes up right after it goes down");
+  }
+}
+
 void checkBatch(const WireMessage& message, const InjectBatch& batch,
                 const std::vector<std::uint16_t>& heldBefore, std::uint32_t buttonsBefore) {
+  if (message.kind == WireKind::Text) {
+    checkTextBatch(batch);
+    return;
+  }
   if (isReservedChord(message, heldBefore)) {
     require(batch.events.empty(), "a refused chord produces no key event");
   }
   for (const InjectEvent& event : batch.events) {
     require(event.extraInfo == orvane::win::kInjectedTag, "every event carries the tag");
     require(event.time == 0, "events carry no time");
-    if (event.kind != InjectEventKind::Keyboard) continue;
+    if (event.kind != InjectEventKind::Keyboard || orvane::win::isMaskEvent(event)) continue;
     require(event.vk == 0, "keys go by scan code");
     if ((event.flags & orvane::win::kKeyUp) != 0) {
       bool wasHeld = false;
