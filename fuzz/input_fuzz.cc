@@ -1,11 +1,14 @@
 // Fuzzes frame decoding and translation together. The held-input record lives across inputs so
-// that held state builds up, and the invariants the injector relies on abort when broken.
+// that held state builds up, and the invariants the injector relies on abort when broken. Every
+// frame the quick reader takes is read by the full parser too, and the two must agree.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "win/frame_members.h"
 #include "win/held_input.h"
 #include "win/hid_usage_table.h"
 #include "win/translator.h"
@@ -13,6 +16,7 @@
 
 namespace {
 
+using orvane::win::FrameMembers;
 using orvane::win::HeldInput;
 using orvane::win::InjectBatch;
 using orvane::win::InjectEvent;
@@ -51,6 +55,21 @@ bool isReservedChord(const WireMessage& message, const std::vector<std::uint16_t
   const bool win = heldAny(held, 0xE05B, 0xE05C);
   return (ctrl && alt && (message.hid == kDeleteForward || message.hid == kKeypadDelete)) ||
          (win && message.hid == kLetterL);
+}
+
+void checkReadersAgree(const char* data, std::size_t size) {
+  FrameMembers quick;
+  if (!orvane::win::readFlatFrame(data, size, quick)) return;
+  FrameMembers full;
+  require(orvane::win::readJsonFrame(data, size, full),
+          "the parser takes what the quick reader takes");
+  for (std::size_t i = 0; i < orvane::win::kMemberKeys.size(); ++i) {
+    const auto& a = quick.member(static_cast<orvane::win::Member>(i));
+    const auto& b = full.member(static_cast<orvane::win::Member>(i));
+    require(a.type == b.type && a.boolean == b.boolean && a.text == b.text, "same members");
+    require(a.number == b.number && std::signbit(a.number) == std::signbit(b.number),
+            "same numbers");
+  }
 }
 
 // Text holds nothing: each unit (or Enter, or Tab) goes down and comes up at once.
@@ -106,6 +125,7 @@ void checkBatch(const WireMessage& message, const InjectBatch& batch,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static HeldInput held;
+  checkReadersAgree(reinterpret_cast<const char*>(data), size);
   WireMessage message;
   message.hid = 1;
   orvane::win::WireReject reject = orvane::win::WireReject::None;
