@@ -135,6 +135,11 @@ void InputObserver::RunHookThread() {
       DispatchMessageW(&message);
     }
   }
+  // Out of the chain first, then answer the hook calls already waiting on this thread, so that an
+  // event in flight as the observer stops does not wait out the system's hook timeout.
+  mouse.reset();
+  keyboard.reset();
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
   tObserver = nullptr;
 }
 
