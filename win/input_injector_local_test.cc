@@ -8,7 +8,6 @@
 
 #include "win/input_injector.h"
 #include "win/testing/injector_testing.h"
-#include "win/testing/test_frames.h"
 
 namespace orvane::win {
 namespace {

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "win/testing/injector_testing.h"
-#include "win/testing/test_frames.h"
 
 namespace orvane::win {
 namespace {
