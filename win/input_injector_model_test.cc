@@ -1,7 +1,6 @@
-// Seeded random frames, link and mode changes, releases, watchdog firings and flips of the host's
-// swapped-buttons setting, queued behind a held injection thread so that every call that ends
-// control meets waiting frames, checked against a model of what must be held. ORVANE_MODEL_STEPS
-// sets the steps (default 9000; 1000000 soaks).
+// Seeded random frames, link and mode changes, releases, watchdog firings and button-swap flips,
+// queued behind a held injection thread, against a model of what must be held.
+// ORVANE_MODEL_STEPS sets the steps (default 9000; 1000000 soaks).
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -1,5 +1,4 @@
-// The event channel end to end: what the real plugin DLL sends on "orvane_native/events", byte
-// for byte, to whom, and what a platform thread that runs no messages and the teardown do to it.
+// The event channel end to end: the real plugin DLL's events, byte for byte, to whom and when.
 #include <cstdint>
 #include <string>
 #include <vector>

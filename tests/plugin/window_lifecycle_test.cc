@@ -1,5 +1,4 @@
-// The plugin and the runner's windows: keeping the window on top, the top-level delegate, the
-// clipboard's owner, and teardown. Quitting is replayed by the runner's recorded sessions.
+// The plugin and the runner's windows: on top, the delegate, the clipboard's owner, teardown.
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <tlhelp32.h>

@@ -1,5 +1,4 @@
-// orvane-host run as a separate process under the real plugin: recorded sessions whose replies,
-// traced input and log lines must match exactly, and command lines that must be refused.
+// orvane-host as a process under the real plugin: recorded sessions and refused command lines.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
