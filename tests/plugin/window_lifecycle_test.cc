@@ -26,9 +26,8 @@ std::set<DWORD> ProcessThreads() {
 
 using PluginWindowTest = PluginTest;
 
-// A release whose reason is not a string is "unspecified" (string reasons reach the event
-// channel's bytes); a cancelled end of the session releases nothing. Releases run in order with
-// injection, so each finds A held again.
+// A reason that is not a string is "unspecified"; a cancelled end of the session releases nothing.
+// Releases run in order with injection, so each finds A held again.
 TEST_F(PluginWindowTest, Releases_NameTheirReasonAndTeardownEndsEveryPluginThread) {
   const std::set<DWORD> before = ProcessThreads();
   StartHost();
