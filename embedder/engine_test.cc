@@ -1,5 +1,4 @@
-// Tests of the stand-in's own promises that hosts rely on: shutdown, the messenger lock, unhandled
-// channels and unanswered sends-with-reply.
+// The stand-in embedder's own promises that hosts rely on.
 #include <gtest/gtest.h>
 
 #include <atomic>

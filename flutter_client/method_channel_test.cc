@@ -1,5 +1,4 @@
-// Tests of the method envelopes, the one-shot result, method-channel dispatch and the event
-// channel's listen/cancel state machine, its sinks and handler replacement.
+// Method envelopes, the one-shot result, method dispatch and the event channel's state machine.
 #include "flutter/method_channel.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +13,6 @@
 #include "flutter/event_channel.h"
 #include "flutter/event_stream_handler_functions.h"
 #include "flutter/standard_method_codec.h"
-#include "testing/cerr_capture.h"
 #include "testing/fake_binary_messenger.h"
 
 namespace flutter {
@@ -40,8 +38,7 @@ void EncodeAtExit() {
 }
 
 TEST(StandardMethodCodecDeathTest, GetInstance_OutlivesStaticDestruction) {
-  // A fresh process, where the handler is registered before the codec is made and so runs after
-  // any exit-time destruction of it. Nothing in this program may make the codec before main.
+  // Registered before the codec is made, the handler runs after any exit-time destruction of it.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
@@ -61,8 +58,7 @@ TEST(StandardMethodCodecTest, CallsAndEnvelopesHaveExactBytes) {
   EXPECT_EQ(*Codec().EncodeErrorEnvelope("e", "m", &yes), (Bytes{1, 7, 1, 'e', 7, 1, 'm', 1}));
   // Alignment counts from the envelope byte: the double's payload starts at offset 8.
   EXPECT_EQ(Codec().EncodeSuccessEnvelope(&half)->size(), 16u);
-  // Replies decode into the answer an engine result re-encodes to the same bytes; a malformed one
-  // is refused and answers nothing.
+  // A reply decodes into an answer that re-encodes to its bytes; a malformed one answers nothing.
   const std::pair<Bytes, bool> replies[] = {
       {{0, 0}, true},
       {{0, 1}, true},

@@ -1,5 +1,5 @@
-// Tests over the stand-in embedder: the messenger's handlers, its one-shot replies from any thread
-// and after shutdown and its sends, the registrar, its manager and the texture facade.
+// Over the stand-in embedder: the messenger's handlers, replies and sends, the registrar, its
+// manager and the texture facade.
 #include "flutter/plugin_registrar.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 #include "flutter/binary_messenger_impl.h"
 #include "flutter/plugin_registrar_manager.h"
 #include "orvane_embedder/standin_engine.h"
-#include "testing/cerr_capture.h"
 #include "testing/fake_binary_messenger.h"
 
 namespace flutter {

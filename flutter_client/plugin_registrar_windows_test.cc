@@ -1,5 +1,4 @@
-// Tests of the Windows registrar over the stand-in embedder: the top-level window-procedure
-// delegates. The view, and its absence, are what the plugin suites' windows are found through.
+// The Windows registrar's top-level window-procedure delegates; the plugin suites use its view.
 #include "flutter/plugin_registrar_windows.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Tests of the clipboard bridge against the system's real clipboard. Busy and failure replies are
-// checked through the plugin.
+// The clipboard bridge on the real clipboard; busy and failure replies go through the plugin.
 #include "clipboard.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Tests of the platform-thread dispatcher (thread, ordering, lost wakes and teardown) and of the
-// event relay that posts to it.
+// The platform-thread dispatcher (thread, order, lost wakes, teardown) and the event relay.
 #include "platform_thread_dispatcher.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// Request lines: call arguments converted as the Dart side would send them, and the refusals no
-// session file can hold. Channels, method names, strings and bools are replayed by the recorded
-// sessions.
+// Request lines: call arguments converted as the Dart side sends them, and refusals no session file
+// can hold.
 #include "runner/request.h"
 
 #include <gtest/gtest.h>

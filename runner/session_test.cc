@@ -1,7 +1,5 @@
-// The session driver's pacing against a clock that only the driver's own waits move: requests
-// leave in order and never before their time, unpaced ones at once. A time that goes back is
-// refused before any pacing, as the recorded "methods" session replays; what the requests do to
-// the plugin is replayed by the recorded sessions too.
+// The session driver's pacing, against a clock that only its own waits move; what the requests do
+// to the plugin is replayed by the recorded sessions.
 #include "runner/session.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Local input priority through the injector: the monitor follows the setting, the host's user
-// takes over with a release, the controller is held off until the quiet time has passed.
+// Local input priority through the injector: the monitor, the takeover and the quiet time.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,7 +7,6 @@
 
 #include "win/input_injector.h"
 #include "win/testing/injector_testing.h"
-#include "win/testing/test_frames.h"
 
 namespace orvane::win {
 namespace {

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "win/testing/injector_testing.h"
-#include "win/testing/test_frames.h"
 
 namespace orvane::win {
 namespace {
@@ -191,13 +190,12 @@ void setVirtualDesktop(FakeInput& input, CaptureRect bounds) {
   input.setMetric(kMetricVirtualHeight, bounds.bottom - bounds.top);
 }
 
-// Where each pixel of a capture lands is checked by the geometry table; here, that the injector
-// maps onto the capture and the desktop as they are at each frame.
+// The geometry table checks each pixel; here, the injector maps onto the capture and desktop of
+// now.
 TEST_F(InputInjectorTest, CaptureRect_FollowsADisplayChangeAndReturnsToThePrimaryMapping) {
   input_->setMetric(kMetricMonitorCount, 2);
   input_->setCursor({}, true, true);
-  // A 1280x1024 monitor left of a 1920x1080 primary and a 1024x768 one above it; the left one is
-  // captured.
+  // 1280x1024 left of a 1920x1080 primary, 1024x768 above it; the left one is captured.
   setVirtualDesktop(*input_, {-1280, -768, 1920, 1080});
   const CaptureRect left{-1280, 0, 0, 1024};
   injector_->setCaptureRect(left);

@@ -1,5 +1,4 @@
-// PendingFrames: the release test on bytes alone, the stamps that keep frames behind earlier
-// control tasks, the discard rules and the bound.
+// PendingFrames: the release test on bytes, the stamps, the discard rules and the bound.
 #include "win/pending_frames.h"
 
 #include <gtest/gtest.h>

@@ -30,111 +30,94 @@ struct Translator {
   }
 };
 
-// One record through a session; each step's events (by flags), refusal, whether it was the first
-// of its kind, and for pointer steps the geometry and whether it clamped.
-TEST(TranslateMessage, PointerAndKeysFollowTheHeldRecord) {
-  using R = InjectReject;
-  const PointerGeometry bad{false};  // a virtual desktop with nothing to map onto
-  const PointerGeometry leftOfDesktop{false, -500, 0, 0, 0, 0, 0, 1920, 1920};
-  struct Step {
-    WireMessage message;
-    std::vector<std::uint32_t> flags;
-    InjectReject reject = R::None;
-    bool firstOfKind = false;
-    PointerGeometry geometry = {};
-    bool clamped = false;
-  };
-  const std::vector<Step> steps = {
-      {pointer(WireKind::Move, 0), {0x8001}},
-      {pointer(WireKind::Move, 0), {}, R::BadGeometry, true, bad},
-      {pointer(WireKind::Move, 0), {0xC001}, R::None, false, leftOfDesktop, true},
-      {pointer(WireKind::ButtonDown, 1), {0x8001, 0x0008}},
-      {pointer(WireKind::ButtonDown, 1), {0x8001}, R::ButtonAlreadyHeld, true},  // still moves
-      {pointer(WireKind::ButtonUp, 1), {0x0010}, R::BadGeometry, false, bad},    // still released
-      {pointer(WireKind::ButtonUp, 1), {}, R::ButtonNotHeld, true},        // and does not move
-      {pointer(WireKind::ButtonDown, 0), {}, R::BadGeometry, false, bad},  // not pressed...
-      {pointer(WireKind::ButtonDown, 0), {0x8001, 0x0002}},                // ...so no repeat
-      {pointer(WireKind::ButtonDown, 2), {0x8001, 0x0020}},
-      {pointer(WireKind::ButtonUp, 2), {0x8001, 0x0040}},
-      {pointer(WireKind::ButtonUp, 0), {0x8001, 0x0004}},
-      {key(WireKind::KeyDown, 0xE4), {0x9}},  // right Ctrl, extended
-      {key(WireKind::KeyDown, 0xE4), {0x9}},  // automatic repeat goes out again
-      {key(WireKind::KeyUp, 0xE4), {0xB}},
-      {key(WireKind::KeyUp, 0xE4), {}, R::KeyNotHeld, true},
-      {key(WireKind::KeyUp, 0x39), {}, R::CapsLock, true},  // the table refuses first
-      {key(WireKind::KeyDown, 0x39), {}, R::CapsLock},
-      {key(WireKind::KeyDown, 0x31), {0x8}},  // usages sharing a scan id are one key
-      {key(WireKind::KeyUp, 0x32), {0xA}},
-      {key(WireKind::KeyDown, 0xE0), {0x8}},  // left Ctrl
-      {key(WireKind::KeyDown, 0xE6), {0x9}},  // right Alt
-      {key(WireKind::KeyDown, 0x4C), {}, R::CtrlAltDel, true},
-      {key(WireKind::KeyDown, 0x63), {}, R::CtrlAltDel},
-      {key(WireKind::KeyUp, 0x4C), {}, R::KeyNotHeld},  // admitted by the table, never held
-      {key(WireKind::KeyDown, 0xE3), {0x9}},            // left Windows
-      {key(WireKind::KeyDown, 0x0F), {}, R::WinL, true},
-  };
-  Translator translate;
+// Each step's events (flags, with mouseData from bit 16), refusal, whether it was the first of its
+// kind, and for pointer steps the geometry, whether it clamped and the host's button layout.
+struct Step {
+  WireMessage message;
+  std::vector<std::uint32_t> events;
+  InjectReject reject = InjectReject::None;
+  bool firstOfKind = false;
+  PointerGeometry geometry = {};
+  bool clamped = false;
+  ButtonLayout layout = ButtonLayout::Standard;
+};
+
+std::vector<std::uint32_t> events(const std::vector<InjectEvent>& batch) {
+  std::vector<std::uint32_t> out;
+  for (const InjectEvent& event : batch) out.push_back(event.flags | event.mouseData << 16);
+  return out;
+}
+
+void play(Translator& translate, const std::vector<Step>& steps) {
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    const InjectBatch batch = translate(steps[i].message, steps[i].geometry);
-    std::vector<std::uint32_t> flags;
-    for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
-    EXPECT_EQ(flags, steps[i].flags) << i;
+    const InjectBatch batch = translate(steps[i].message, steps[i].geometry, steps[i].layout);
+    EXPECT_EQ(events(batch.events), steps[i].events) << i;
     EXPECT_EQ(batch.reject, steps[i].reject) << i;
     EXPECT_EQ(batch.firstOfKind, steps[i].firstOfKind) << i;
     EXPECT_EQ(batch.clamped, steps[i].clamped) << i;
   }
+}
+
+// One record through a session.
+TEST(TranslateMessage, PointerAndKeysFollowTheHeldRecord) {
+  using R = InjectReject;
+  const PointerGeometry bad{false};  // a virtual desktop with nothing to map onto
+  const PointerGeometry leftOfDesktop{false, -500, 0, 0, 0, 0, 0, 1920, 1920};
+  Translator translate;
+  play(translate,
+       {
+           {pointer(WireKind::Move, 0), {0x8001}},
+           {pointer(WireKind::Move, 0), {}, R::BadGeometry, true, bad},
+           {pointer(WireKind::Move, 0), {0xC001}, R::None, false, leftOfDesktop, true},
+           {pointer(WireKind::ButtonDown, 1), {0x8001, 0x0008}},
+           {pointer(WireKind::ButtonDown, 1), {0x8001}, R::ButtonAlreadyHeld, true},  // moves
+           {pointer(WireKind::ButtonUp, 1), {0x0010}, R::BadGeometry, false, bad},    // released
+           {pointer(WireKind::ButtonUp, 1), {}, R::ButtonNotHeld, true},        // does not move
+           {pointer(WireKind::ButtonDown, 0), {}, R::BadGeometry, false, bad},  // not pressed...
+           {pointer(WireKind::ButtonDown, 0), {0x8001, 0x0002}},                // ...no repeat
+           {pointer(WireKind::ButtonDown, 2), {0x8001, 0x0020}},
+           {pointer(WireKind::ButtonUp, 2), {0x8001, 0x0040}},
+           {pointer(WireKind::ButtonUp, 0), {0x8001, 0x0004}},
+           {key(WireKind::KeyDown, 0xE4), {0x9}},  // right Ctrl, extended
+           {key(WireKind::KeyDown, 0xE4), {0x9}},  // automatic repeat goes out again
+           {key(WireKind::KeyUp, 0xE4), {0xB}},
+           {key(WireKind::KeyUp, 0xE4), {}, R::KeyNotHeld, true},
+           {key(WireKind::KeyUp, 0x39), {}, R::CapsLock, true},  // the table refuses first
+           {key(WireKind::KeyDown, 0x39), {}, R::CapsLock},
+           {key(WireKind::KeyDown, 0x31), {0x8}},  // usages sharing a scan id are one key
+           {key(WireKind::KeyUp, 0x32), {0xA}},
+           {key(WireKind::KeyDown, 0xE0), {0x8}},  // left Ctrl
+           {key(WireKind::KeyDown, 0xE6), {0x9}},  // right Alt
+           {key(WireKind::KeyDown, 0x4C), {}, R::CtrlAltDel, true},
+           {key(WireKind::KeyDown, 0x63), {}, R::CtrlAltDel},
+           {key(WireKind::KeyUp, 0x4C), {}, R::KeyNotHeld},  // admitted by the table, never held
+           {key(WireKind::KeyDown, 0xE3), {0x9}},            // left Windows
+           {key(WireKind::KeyDown, 0x0F), {}, R::WinL, true},
+       });
   EXPECT_EQ(translate.held.heldButtons, 0U);
   EXPECT_EQ(translate.held.heldKeys, (std::vector<std::uint16_t>{0x001D, 0xE038, 0xE05B}));
 }
 
 // The swap setting is read at each press; a button comes up as the host button it went down as.
-TEST(TranslateMessage, SwappedButtonsComeUpAsTheHostButtonThatWentDown) {
+// The extra buttons go by flag pair and mouseData and are never swapped.
+TEST(TranslateMessage, ButtonsComeUpAsTheHostButtonThatWentDownAndExtrasNeverSwap) {
   constexpr auto kSwapped = ButtonLayout::Swapped;
-  constexpr auto kStandard = ButtonLayout::Standard;
-  const struct {
-    WireMessage message;
-    ButtonLayout layout;
-    std::vector<std::uint32_t> flags;
-    InjectReject reject;
-  } steps[] = {
-      {pointer(WireKind::ButtonDown, 0), kSwapped, {0x8001, 0x0008}, InjectReject::None},
-      {pointer(WireKind::ButtonDown, 2), kSwapped, {0x8001, 0x0020}, InjectReject::None},
-      // The host's right button is down for the controller's left: not pressed twice.
-      {pointer(WireKind::ButtonDown, 1), kStandard, {0x8001}, InjectReject::ButtonAlreadyHeld},
-      {pointer(WireKind::ButtonUp, 0), kStandard, {0x8001, 0x0010}, InjectReject::None},
-      {pointer(WireKind::ButtonDown, 1), kSwapped, {0x8001, 0x0002}, InjectReject::None},
-  };
+  const auto down = [](std::int32_t button) { return pointer(WireKind::ButtonDown, button); };
   Translator translate;
-  for (const auto& step : steps) {
-    const InjectBatch batch = translate(step.message, {}, step.layout);
-    std::vector<std::uint32_t> flags;
-    for (const InjectEvent& event : batch.events) flags.push_back(event.flags);
-    EXPECT_EQ(flags, step.flags);
-    EXPECT_EQ(batch.reject, step.reject);
-  }
-  std::vector<std::uint32_t> released;
-  for (const InjectEvent& event : translate.held.releaseAllEvents())
-    released.push_back(event.flags);
-  EXPECT_EQ(released, (std::vector<std::uint32_t>{0x0004, 0x0040}));
-}
-
-// The extra buttons go by flag pair and mouseData, are never swapped, and come up on release.
-TEST(TranslateMessage, ExtraButtonsCarryTheirNumberAndAreNeverSwapped) {
-  Translator translate;
-  for (const std::int32_t button : {3, 4}) {
-    const InjectBatch batch =
-        translate(pointer(WireKind::ButtonDown, button), {}, ButtonLayout::Swapped);
-    ASSERT_EQ(batch.events.size(), 2u);
-    EXPECT_EQ(batch.events[1].flags, kMouseExtraDown);
-    EXPECT_EQ(batch.events[1].mouseData, static_cast<std::uint32_t>(button - 2));
-  }
-  const InjectBatch up = translate(pointer(WireKind::ButtonUp, 3));
-  EXPECT_EQ(std::make_pair(up.events.back().flags, up.events.back().mouseData),
-            std::make_pair(kMouseExtraUp, 1u));
-  const std::vector<InjectEvent> released = translate.held.releaseAllEvents();
-  ASSERT_EQ(released.size(), 1u);
-  EXPECT_EQ(std::make_pair(released[0].flags, released[0].mouseData),
-            std::make_pair(kMouseExtraUp, 2u));
+  play(translate,
+       {
+           {down(0), {0x8001, 0x0008}, InjectReject::None, false, {}, false, kSwapped},
+           {down(2), {0x8001, 0x0020}, InjectReject::None, false, {}, false, kSwapped},
+           // The host's right button is down for the controller's left: not pressed twice.
+           {down(1), {0x8001}, InjectReject::ButtonAlreadyHeld, true},
+           {pointer(WireKind::ButtonUp, 0), {0x8001, 0x0010}},
+           {down(1), {0x8001, 0x0002}, InjectReject::None, false, {}, false, kSwapped},
+           {down(3), {0x8001, 0x10080}, InjectReject::None, false, {}, false, kSwapped},
+           {down(4), {0x8001, 0x20080}, InjectReject::None, false, {}, false, kSwapped},
+           {pointer(WireKind::ButtonUp, 3), {0x8001, 0x10100}},
+       });
+  EXPECT_EQ(events(translate.held.releaseAllEvents()),
+            (std::vector<std::uint32_t>{0x0004, 0x0040, 0x20100}));
 }
 
 // Text becomes Unicode key presses, line breaks and tabs keys; refusals inject nothing.
@@ -168,7 +151,7 @@ TEST(TranslateMessage, TextTypesUnitsLineBreaksAndTabsOrIsRefusedWhole) {
       {"", {}, InjectReject::None},
       {"a\x08", {}, InjectReject::TextControlCharacter},
       {"\x7F", {}, InjectReject::TextControlCharacter},
-      {"\xC2\x85", {}, InjectReject::TextControlCharacter},  // NEL, a C1 control
+      {"\xC2\x9F", {}, InjectReject::TextControlCharacter},  // the last C1 control
       {std::string(kMaxTextUnits, 'a'), {}, InjectReject::None},
       {std::string(kMaxTextUnits - 1, 'a') + "\xF0\x9F\x91\x8B", {}, InjectReject::TextTooLong},
   };
@@ -197,13 +180,13 @@ TEST(TranslateMessage, TextTypesUnitsLineBreaksAndTabsOrIsRefusedWhole) {
 
 TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
   // Each step: the wheel message, the (delta, flags) events it sends and the remainders after.
-  struct Step {
+  struct WheelStep {
     double dx, dy;
     std::vector<std::pair<std::int32_t, std::uint32_t>> events;
     double remainderX, remainderY;
   };
   const double nan = std::nan("");
-  const std::vector<std::pair<const char*, std::vector<Step>>> sequences = {
+  const std::vector<std::pair<const char*, std::vector<WheelStep>>> sequences = {
       {"two halves", {{0, 30, {}, 0, 30}, {0, 30, {{-120, 0x0800}}, 0, 0}}},
       {"carry", {{0, 150, {{-240, 0x0800}}, 0, 30}}},
       {"cap", {{0, 6000, {{-7680, 0x0800}}, 0, 0}, {0, -6000, {{7680, 0x0800}}, 0, 0}}},
@@ -217,7 +200,7 @@ TEST(TranslateMessage, WheelAccumulatesAcrossMessages) {
   };
   for (const auto& [name, steps] : sequences) {
     Translator translate;
-    for (const Step& step : steps) {
+    for (const WheelStep& step : steps) {
       const InjectBatch batch = translate(wheel(step.dx, step.dy));
       std::vector<std::pair<std::int32_t, std::uint32_t>> events;
       for (const InjectEvent& e : batch.events) {

@@ -1,11 +1,14 @@
 // Test doubles: an in-memory messenger that records what is sent and delivers messages to the
-// installed handlers as the Dart side would, and a plugin that runs a function when destroyed.
+// installed handlers as the Dart side would, a plugin that runs a function when destroyed, and a
+// capture of what the code under test writes to standard error while it lives.
 #ifndef FLUTTER_CLIENT_TESTING_FAKE_BINARY_MESSENGER_H_
 #define FLUTTER_CLIENT_TESTING_FAKE_BINARY_MESSENGER_H_
 
 #include <cstdint>
 #include <functional>
+#include <iostream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +58,19 @@ class FakeBinaryMessenger : public BinaryMessenger {
             data == nullptr ? std::vector<uint8_t>() : std::vector<uint8_t>(data, data + size),
             data == nullptr};
   }
+};
+
+class CerrCapture {
+ public:
+  CerrCapture() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
+  ~CerrCapture() { std::cerr.rdbuf(previous_); }
+  CerrCapture(const CerrCapture&) = delete;
+  CerrCapture& operator=(const CerrCapture&) = delete;
+  std::string Text() const { return buffer_.str(); }
+
+ private:
+  std::ostringstream buffer_;
+  std::streambuf* previous_;
 };
 
 class FarewellPlugin : public Plugin {

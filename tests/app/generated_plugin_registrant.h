@@ -1,5 +1,4 @@
-// The application's plugin registrant, shaped as a generated one: it sees the engine's own header
-// beside each plugin's public header, and registers every plugin through the registry.
+// The application's plugin registrant, shaped as a generated one.
 #ifndef TESTS_APP_GENERATED_PLUGIN_REGISTRANT_H_
 #define TESTS_APP_GENERATED_PLUGIN_REGISTRANT_H_
 

@@ -1,6 +1,5 @@
-// The application's runner: a top-level window with a child view, the engine, the plugins
-// registered through the registrant, and one call from the Dart side. Exits with 0 when the plugin
-// registered and answered "getPermissions" with both permissions granted.
+// The application's runner: a window with a view, the engine, the registrant and one call; exits
+// with 0 when the plugin registered and granted both permissions in "getPermissions".
 #include <orvane_native/orvane_native_plugin_c_api.h>
 #include <windows.h>
 

@@ -1,5 +1,4 @@
-// The event channel end to end: what the real plugin DLL sends on "orvane_native/events", byte
-// for byte, to whom, and what a platform thread that runs no messages and the teardown do to it.
+// The event channel end to end: the real plugin DLL's events, byte for byte, to whom and when.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,11 +55,9 @@ class PluginEventTest : public PluginTest {
   }
 };
 
-// Frames that simply reach the desktop raise nothing; a listener hears only what was raised after
-// it listened, the log lines among it, and a later listener hears the last verdict first; a
-// platform thread that runs no messages holds at most 64 events, and the teardown delivers them,
-// its own release last. A refusal, a cancelled listener and the watchdog's release are replayed by
-// the recorded events session.
+// A listener hears only what was raised after it listened, log lines included, and a later one the
+// last verdict first; a platform thread that runs no messages holds at most 64 events, delivered at
+// teardown, its own release last. Refusals and the watchdog are replayed by the events session.
 TEST_F(PluginEventTest, Events_ExactBytesInOrderToTheCurrentListenerBoundedAndAtTeardown) {
   StartHost();
   HoldKeyA();

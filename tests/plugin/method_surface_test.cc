@@ -1,5 +1,4 @@
-// The method channel end to end: calls encoded as the Dart side sends them, through the stand-in
-// engine into the real plugin DLL; every refusal and failure reply checked exactly.
+// The method channel end to end into the real plugin DLL; every refusal and failure exactly.
 #include <cstring>
 #include <future>
 #include <string>

@@ -1,5 +1,4 @@
-// Test fixture: a host that does what a runner does (windows, stand-in engine, registrar) with the
-// real plugin DLL registered through its export, and the log it writes.
+// Test fixture: a runner's host around the real plugin DLL, registered by its export, and its log.
 #ifndef TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 #define TESTS_PLUGIN_PLUGIN_FIXTURE_H_
 

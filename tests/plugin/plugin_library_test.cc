@@ -1,5 +1,4 @@
-// The built library as a runner finds it: loadable beside the executable, one export under its
-// unmangled name, and imports only from system DLLs and the embedder's.
+// The built library as a runner finds it: its one export and imports from system DLLs only.
 #include <filesystem>
 #include <string>
 #include <type_traits>

@@ -1,6 +1,5 @@
-// A controller far ahead of the host: a drag's moves (which never collapse) queued behind the
-// input worker, then the link drops and the Dart side releases. The release comes next, after at
-// most the batch of moves in progress; nothing stale reaches the desktop after it.
+// A drag's moves queued far behind the input worker, then a disconnect and a release: the release
+// comes after at most the batch in progress, and nothing stale reaches the desktop after it.
 #include <windows.h>
 
 #include <algorithm>

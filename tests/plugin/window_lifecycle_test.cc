@@ -1,5 +1,4 @@
-// The plugin and the runner's windows: keeping the window on top, the top-level delegate, the
-// clipboard's owner, and teardown. Quitting is replayed by the runner's recorded sessions.
+// The plugin and the runner's windows: on top, the delegate, the clipboard's owner, teardown.
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <tlhelp32.h>
@@ -27,9 +26,8 @@ std::set<DWORD> ProcessThreads() {
 
 using PluginWindowTest = PluginTest;
 
-// A release whose reason is not a string is "unspecified" (string reasons reach the event
-// channel's bytes); a cancelled end of the session releases nothing. Releases run in order with
-// injection, so each finds A held again.
+// A reason that is not a string is "unspecified"; a cancelled end of the session releases nothing.
+// Releases run in order with injection, so each finds A held again.
 TEST_F(PluginWindowTest, Releases_NameTheirReasonAndTeardownEndsEveryPluginThread) {
   const std::set<DWORD> before = ProcessThreads();
   StartHost();

@@ -1,5 +1,4 @@
-// orvane-host run as a separate process under the real plugin: recorded sessions whose replies,
-// traced input and log lines must match exactly, and command lines that must be refused.
+// orvane-host as a process under the real plugin: recorded sessions and refused command lines.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -51,9 +50,7 @@ HostRun RunHost(const std::string& args, const std::string& input) {
 }
 
 // Injection runs on the plugin's own thread, so where a trace or event line falls between replies
-// varies. Fixed are the order of the other lines, the order of the trace lines and of the event
-// lines, and which of them come after the teardown marker: trace and event lines are set apart,
-// each marked with its phase.
+// varies: those lines are set apart, each marked with its phase, so their order and phase count.
 using Lines = std::vector<std::string>;
 using Transcript = std::tuple<Lines, Lines, Lines>;
 Transcript Split(const std::string& out) {
@@ -119,9 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Capabilities, the detailed clipboard read, and the verdict a late listener learns.
         SessionCase{
             "dart_side", "", {"[orvane_native] input: injection is reaching the desktop\n"}},
-        // Where real injected moves land, through a capture rectangle and the primary mapping,
-        // on scripts/wine-run's two monitors; the warning comes only once the primary mapping is
-        // back.
+        // Where injected moves land on scripts/wine-run's two monitors, through a capture and the
+        // primary mapping; the monitors warning comes only once the primary mapping is back.
         SessionCase{"displays",
                     "",
                     {"[orvane_native] input: injection is reaching the desktop\n[orvane_native] "

@@ -1,8 +1,8 @@
-// FakeInput: a scripted input system that records batches and log lines and tracks what the
-// "system" believes is down. Shared by the test, the log sink and the injector's system; every
-// member locks, so the test may read it from its own thread, also after the injector is gone.
-// FakeLocalInput: a local input monitor whose notes the test sends.
-// InjectorTest runs an injector on both with a clock the test moves by hand.
+// Test support for the injector: InjectorTestAccess (its test-only members, defined only here so
+// production code cannot name it); FakeInput, a scripted input system that records batches, log
+// lines and events and tracks what the "system" holds down (every member locks, so the test may
+// read it from any thread, also after the injector is gone); FakeLocalInput, a local input monitor
+// whose notes the test sends; InjectorTest, an injector on both with a clock moved by hand.
 #ifndef ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 #define ORVANE_WIN_TESTING_INJECTOR_TESTING_H_
 
@@ -22,19 +22,52 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/inject_event.h"
+#include "win/injector_core.h"
 #include "win/input_injector.h"
 #include "win/input_system.h"
 #include "win/local_input_monitor.h"
 #include "win/pointer_geometry.h"
-#include "win/testing/injector_access.h"
 #include "win/testing/test_frames.h"
 
 namespace orvane::win {
 
-class FakeInput : public std::enable_shared_from_this<FakeInput> {
+class InjectorTestAccess {
+ public:
+  // An injector with its own watchdog limit and the one clock its queue's timers, the watchdog and
+  // the local input period all read. The constructor is private to this type.
+  static std::unique_ptr<InputInjector> make(LogSink logSink, InjectorEventSink eventSink,
+                                             std::unique_ptr<InputSystem> inputSystem,
+                                             std::unique_ptr<LocalInputMonitor> monitor,
+                                             double watchdogLimitSeconds, InjectorClock clock) {
+    return std::unique_ptr<InputInjector>(
+        new InputInjector(std::move(logSink), std::move(eventSink), std::move(inputSystem),
+                          std::move(monitor), watchdogLimitSeconds, std::move(clock)));
+  }
+  // Runs task on the injection thread, in order with the frames and tasks around it; false when
+  // it did not finish within limitMs.
+  static bool run(InputInjector& injector, std::function<void(InjectorCore&)> task,
+                  std::int64_t limitMs) {
+    return injector.run(std::move(task), limitMs);
+  }
+  static HeldInput& held(InjectorCore& core) { return core.held(); }
+};
+
+// The lock every member of a fake takes.
+class Locked {
+ protected:
+  template <typename F>
+  auto locked(F f) const -> decltype(f()) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return f();
+  }
+  mutable std::mutex mutex_;
+};
+
+class FakeInput : public Locked, public std::enable_shared_from_this<FakeInput> {
  public:
   std::unique_ptr<InputSystem> makeSystem() { return std::make_unique<System>(shared_from_this()); }
 
@@ -119,11 +152,6 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
     return locked([&] { return this->*member; });
   }
   template <typename F>
-  auto locked(F f) const -> decltype(f()) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return f();
-  }
-  template <typename F>
   void notify(F f) {
     locked(f);
     changed_.notify_all();
@@ -179,7 +207,6 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
     }
   }
 
-  mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::vector<InjectEvent>> batches_;
   std::deque<std::uint32_t> sendCounts_;
@@ -197,7 +224,7 @@ class FakeInput : public std::enable_shared_from_this<FakeInput> {
 };
 
 // A scripted local input monitor: the test plays the hook thread by calling note().
-class FakeLocalInput : public std::enable_shared_from_this<FakeLocalInput> {
+class FakeLocalInput : public Locked, public std::enable_shared_from_this<FakeLocalInput> {
  public:
   std::unique_ptr<LocalInputMonitor> makeMonitor() {
     return std::make_unique<Monitor>(shared_from_this());
@@ -242,13 +269,6 @@ class FakeLocalInput : public std::enable_shared_from_this<FakeLocalInput> {
     std::shared_ptr<FakeLocalInput> in;
   };
 
-  template <typename F>
-  auto locked(F f) const -> decltype(f()) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return f();
-  }
-
-  mutable std::mutex mutex_;
   LocalInputMonitor::Note note_;
   bool running_ = false;
   int starts_ = 0;
