@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,27 +43,38 @@ using test::describe;
 using ::testing::IsEmpty;
 using Lines = std::vector<std::string>;
 
-// Button-ups without movement, then keys in scan order, then the modifiers.
+// Button-ups without movement, then keys in scan order, then the modifiers; the mask pair goes in
+// only where a modifier comes up and is never counted as a release.
 TEST(HeldInput, ReleaseAllEventsEmptiesTheRecordButKeepsReportedRejects) {
-  HeldInput held;
-  // Right Windows, Up, left Ctrl, Z, A.
-  for (const std::uint16_t scanId :
-       std::initializer_list<std::uint16_t>{0xE05C, 0xE048, 0x001D, 0x002C, 0x001E}) {
-    held.pressKey(scanId);
+  const auto notHeld = static_cast<std::size_t>(InjectReject::KeyNotHeld);
+  const struct {
+    std::vector<std::int32_t> buttons;
+    std::vector<std::uint16_t> keys;
+    Lines released;
+  } cases[] = {
+      {{0}, {0x001E, 0xE048}, {"mouse 0004", "key 1E up", "key 48 extended up"}},
+      {{0}, {0x0038}, {"mouse 0004", "vk E8 down", "vk E8 up", "key 38 up"}},
+      // Right Windows, Up, left Ctrl, Z, A.
+      {{2, 1, 0},
+       {0xE05C, 0xE048, 0x001D, 0x002C, 0x001E},
+       {"mouse 0004", "mouse 0010", "mouse 0040", "key 1E up", "key 2C up", "key 48 extended up",
+        "vk E8 down", "vk E8 up", "key 1D up", "key 5C extended up"}},
+  };
+  for (const auto& c : cases) {
+    HeldInput held;
+    for (const std::uint16_t scanId : c.keys) held.pressKey(scanId);
+    for (const std::int32_t button : c.buttons) held.pressButton(button);
+    held.wheelRemainderX = -12.5;
+    held.wheelRemainderY = 30.0;
+    held.reportedRejects[notHeld] = true;
+    const std::vector<InjectEvent> events = held.releaseAllEvents();
+    EXPECT_EQ(describe(events), c.released);
+    EXPECT_EQ(releaseCount(events), c.buttons.size() + c.keys.size());
+    EXPECT_FALSE(held.anyHeld());
+    EXPECT_EQ(held.wheelRemainderX, 0.0);
+    EXPECT_EQ(held.wheelRemainderY, 0.0);
+    EXPECT_TRUE(held.reportedRejects[notHeld]);
   }
-  for (const std::int32_t button : {2, 1, 0}) held.pressButton(button);
-  held.wheelRemainderX = -12.5;
-  held.wheelRemainderY = 30.0;
-  held.reportedRejects[static_cast<std::size_t>(InjectReject::KeyNotHeld)] = true;
-
-  EXPECT_EQ(
-      describe(held.releaseAllEvents()),
-      (Lines{"mouse 0004", "mouse 0010", "mouse 0040", "key 1E up", "key 2C up",
-             "key 48 extended up", "vk E8 down", "vk E8 up", "key 1D up", "key 5C extended up"}));
-  EXPECT_FALSE(held.anyHeld());
-  EXPECT_EQ(held.wheelRemainderX, 0.0);
-  EXPECT_EQ(held.wheelRemainderY, 0.0);
-  EXPECT_TRUE(held.reportedRejects[static_cast<std::size_t>(InjectReject::KeyNotHeld)]);
 }
 
 // Polled in order left/right Shift, Ctrl, Alt, Windows; down (negative) and 0 give a key-up, all
@@ -77,27 +87,6 @@ TEST(ModifierSweep, StatesOfZeroOrBelowGiveKeyUps) {
   EXPECT_EQ(describe(modifierSweepEvents({1, -32768, 1, 1, 1, 0x7FFF, -1, 1})),
             (Lines{"vk E8 down", "vk E8 up", "key 36 up", "key 5B extended up"}));
   EXPECT_THAT(modifierSweepEvents({1, 1, 1, 1, 1, 1, 1, 1}), IsEmpty());
-}
-
-// The mask pair goes in only where a modifier comes up, and is never counted as a release.
-TEST(HeldInput, MaskPairOnlyBeforeModifierUps) {
-  const struct {
-    std::vector<std::uint16_t> keys;
-    Lines released;
-  } cases[] = {
-      {{0x001E, 0xE048}, {"mouse 0004", "key 1E up", "key 48 extended up"}},
-      {{0x0038}, {"mouse 0004", "vk E8 down", "vk E8 up", "key 38 up"}},
-      {{0xE05B, 0x0038, 0x001E},
-       {"mouse 0004", "key 1E up", "vk E8 down", "vk E8 up", "key 38 up", "key 5B extended up"}},
-  };
-  for (const auto& c : cases) {
-    HeldInput held;
-    held.pressButton(0);
-    for (const std::uint16_t scanId : c.keys) held.pressKey(scanId);
-    const std::vector<InjectEvent> events = held.releaseAllEvents();
-    EXPECT_EQ(describe(events), c.released);
-    EXPECT_EQ(releaseCount(events), c.keys.size() + 1);
-  }
 }
 
 }  // namespace
