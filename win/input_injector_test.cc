@@ -82,33 +82,6 @@ TEST_F(InputInjectorTest, OnceOnlyWarnings_AreWrittenTheFirstTimeOnly) {
                             "input: button-already-held", kLinkWarning, "input: button-not-held"}));
 }
 
-TEST_F(InputInjectorTest, Release_ButtonsThenKeysThenModifiersThenTheSweep) {
-  // The wheel leaves a remainder, which the release discards.
-  for (const std::string& frame : {keyDown(kUsageRightAlt), keyDown(kUsageLeftCtrl),
-                                   keyDown(kUsageA), buttonDown(0), wheel(0, 30)}) {
-    injector_->injectInput(frame);
-  }
-  flush();
-  const std::size_t before = input_->batches().size();
-  input_->setKeyState(0xA0, 0);       // left Shift: unknown state, swept
-  input_->setKeyState(0xA3, -32768);  // right Ctrl: physically down, swept
-  injector_->releaseHeldInput("unspecified");
-  injector_->injectInput(wheel(0, 30));  // would complete a notch had the remainder survived
-  flush();
-  injector_->releaseHeldInput("unspecified");  // nothing held: only the sweep
-  flush();
-  const auto batches = input_->batches();
-  ASSERT_EQ(batches.size(), before + 3);
-  EXPECT_THAT(describe(batches[before]),
-              ElementsAre("mouse 0004", "key 1E up", "vk E8 down", "vk E8 up", "key 1D up",
-                          "key 38 extended up"));
-  EXPECT_THAT(describe(batches[before + 1]),
-              ElementsAre("vk E8 down", "vk E8 up", "key 2A up", "key 1D extended up"));
-  const char* const sweep = "input: modifier sweep releasing 2 key(s)";
-  EXPECT_EQ(lines(),
-            (Lines{"input: releasing held input (unspecified): 4 event(s)", sweep, sweep}));
-}
-
 TEST_F(InputInjectorTest, ReleaseAllAndWait_TimesOutOnABusyWorkerAndStillReleases) {
   input_->pauseSends(true);
   injector_->injectInput(keyDown(kUsageA));
