@@ -61,7 +61,8 @@ void InjectorCore::emit(const InjectorEvent& event) const {
 }
 
 void InjectorCore::drainFrames() {
-  drainReady(kFramesPerDrain, true);
+  pending_.drainStarted();
+  drainReady(kFramesPerDrain);
   if (!postDrainIfNeeded()) {
     reportBacklog(true);  // what the limit left unreported, now that nothing more is ready
   }
@@ -70,7 +71,7 @@ void InjectorCore::drainFrames() {
 void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std::string_view cause,
                               const std::function<void(InjectorCore&)>& body) {
   // Every frame posted before this task comes first, however many a drain task left waiting.
-  drainReady(std::numeric_limits<std::size_t>::max(), false);
+  drainReady(std::numeric_limits<std::size_t>::max());
   if (discarded != 0) {
     log("input: discarded " + decimal(discarded) + " stale frame(s) (" + std::string(cause) + ")");
     InjectorEvent event{InjectorEvent::Kind::InputDiscarded, std::string(cause)};
@@ -83,14 +84,11 @@ void InjectorCore::runControl(std::uint64_t ordinal, std::size_t discarded, std:
   postDrainIfNeeded();
 }
 
-void InjectorCore::drainReady(std::size_t limit, bool startsDrain) {
+void InjectorCore::drainReady(std::size_t limit) {
   std::string frame;
   bool drained = false;
   for (std::size_t handled = 0; handled < limit; ++handled) {
-    // A drain task marks itself started with its first look, under the same lock.
-    const bool popped = startsDrain && handled == 0 ? pending_.startDrain(controlsRun_, frame)
-                                                    : pending_.popReady(controlsRun_, frame);
-    if (!popped) {
+    if (!pending_.popReady(controlsRun_, frame)) {
       drained = true;
       break;
     }

@@ -128,9 +128,8 @@ class InjectorCore : public std::enable_shared_from_this<InjectorCore> {
   bool localInputActive() const { return localInput_.active(); }
 
  private:
-  // Hands out ready frames until none is left or `limit` (at least 1) have been handled; a drain
-  // task's (startsDrain) first look also marks it started.
-  void drainReady(std::size_t limit, bool startsDrain);
+  // Hands out ready frames until none is left or `limit` have been handled.
+  void drainReady(std::size_t limit);
   // True when it posted one: ready frames remain.
   bool postDrainIfNeeded();
   // Decodes, writing the once-only line on refusal.

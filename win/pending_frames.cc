@@ -21,7 +21,6 @@ bool PendingFrames::push(std::string frame) {
     unprotected_ += protectedRelease ? 0 : 1;
     frames_.push_back({std::move(frame), controlsPosted_, protectedRelease});
     boundLocked();
-    publishCountLocked();
   }
   if (drainQueued_) {
     return false;
@@ -48,26 +47,19 @@ std::size_t PendingFrames::beginControl(Discard discard, std::uint64_t& ordinal)
       frames_.erase(kept, frames_.end());
       unprotected_ = 0;
     }
-    publishCountLocked();
     ordinal = ++controlsPosted_;
   }
   // The texts are freed here, outside the lock.
   return discarded.size();
 }
 
-bool PendingFrames::startDrain(std::uint64_t controlsRun, std::string& frame) {
+void PendingFrames::drainStarted() {
   const std::lock_guard<std::mutex> hold(lock_);
   drainQueued_ = false;
-  return popReadyLocked(controlsRun, frame);
 }
 
 bool PendingFrames::popReady(std::uint64_t controlsRun, std::string& frame) {
-  if (nothingWaiting()) return false;
   const std::lock_guard<std::mutex> hold(lock_);
-  return popReadyLocked(controlsRun, frame);
-}
-
-bool PendingFrames::popReadyLocked(std::uint64_t controlsRun, std::string& frame) {
   if (!readyLocked(controlsRun)) {
     return false;
   }
@@ -75,12 +67,10 @@ bool PendingFrames::popReadyLocked(std::uint64_t controlsRun, std::string& frame
   bytes_ -= frame.size();
   unprotected_ -= frames_.front().protectedRelease ? 0 : 1;
   frames_.pop_front();
-  publishCountLocked();
   return true;
 }
 
 bool PendingFrames::needsDrain(std::uint64_t controlsRun) {
-  if (nothingWaiting()) return false;
   const std::lock_guard<std::mutex> hold(lock_);
   if (drainQueued_ || !readyLocked(controlsRun)) {
     return false;
@@ -89,17 +79,9 @@ bool PendingFrames::needsDrain(std::uint64_t controlsRun) {
   return true;
 }
 
-std::uint64_t PendingFrames::takeDropped() { return dropped_.exchange(0); }
-
-void PendingFrames::publishCountLocked() {
-  waiting_.store(frames_.size(), std::memory_order_release);
-}
-
-bool PendingFrames::nothingWaiting() const {
-  // A frame pushed concurrently may be missed: that is the same as having looked a moment
-  // earlier, and its push or the queued drain task hands it out. Anything pushed before the
-  // consumer's task was posted is seen.
-  return waiting_.load(std::memory_order_acquire) == 0;
+std::uint64_t PendingFrames::takeDropped() {
+  const std::lock_guard<std::mutex> hold(lock_);
+  return std::exchange(dropped_, 0);
 }
 
 bool PendingFrames::readyLocked(std::uint64_t controlsRun) const {

@@ -5,8 +5,8 @@
 // Contract:
 // - One producer: push, beginControl and the rest of the producer side are called from one thread
 //   (the platform thread), in the order the injector's callers made their calls. The consumer
-//   side (startDrain, popReady, needsDrain, takeDropped) is called from the injection thread only.
-//   Both sides take the one lock, never while calling out.
+//   side (drainStarted, popReady, needsDrain, takeDropped) is called from the injection thread
+//   only. Both sides take the one lock, never while calling out.
 // - Ordering: each frame is stamped with the number of control tasks (link and mode changes,
 //   releases, capture changes, waits) posted before it. popReady hands out the oldest frame only
 //   once every control task posted before it has run, so frames and control tasks keep exactly
@@ -22,7 +22,6 @@
 #ifndef ORVANE_WIN_PENDING_FRAMES_H_
 #define ORVANE_WIN_PENDING_FRAMES_H_
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -55,9 +54,8 @@ class PendingFrames {
   // were discarded; `ordinal` receives the control task's number (1, 2, ...).
   std::size_t beginControl(Discard discard, std::uint64_t& ordinal);
 
-  // Consumer: a drain task has started, so the next push must post another. Then popReady, under
-  // the same lock.
-  bool startDrain(std::uint64_t controlsRun, std::string& frame);
+  // Consumer: a drain task has started, so the next push must post another.
+  void drainStarted();
   // Consumer. Moves the oldest frame into `frame` when every control task posted before it has
   // run (controlsRun is how many have); false when there is none or it must wait.
   bool popReady(std::uint64_t controlsRun, std::string& frame);
@@ -75,11 +73,6 @@ class PendingFrames {
   };
 
   bool readyLocked(std::uint64_t controlsRun) const;
-  bool popReadyLocked(std::uint64_t controlsRun, std::string& frame);
-  // The consumer's lock-free first look: with nothing waiting, popReady and needsDrain return at
-  // once, so a frame handed out alone costs its drain no further lock.
-  void publishCountLocked();
-  bool nothingWaiting() const;
   void boundLocked();
 
   std::mutex lock_;
@@ -88,11 +81,8 @@ class PendingFrames {
   // Frames that cannot be a release, which the bound drops first.
   std::size_t unprotected_ = 0;
   std::uint64_t controlsPosted_ = 0;
-  // Written under lock_; taken without it, so the consumer's frequent look costs no lock.
-  std::atomic<std::uint64_t> dropped_{0};
+  std::uint64_t dropped_ = 0;
   bool drainQueued_ = false;
-  // frames_.size(), published under lock_ for nothingWaiting.
-  std::atomic<std::size_t> waiting_{0};
 };
 
 }  // namespace orvane::win

@@ -47,9 +47,8 @@ TEST(PendingFramesTest, Stamps_FramesWaitForTheControlTasksPostedBeforeThem) {
   EXPECT_EQ(ordinal, 1u);
   pending.push("c");
   EXPECT_EQ(popAll(pending, 0), (std::vector<std::string>{"a", "b"}));
-  std::string frame;
-  EXPECT_FALSE(pending.startDrain(0, frame));  // "c" waits for control task 1
-  EXPECT_FALSE(pending.needsDrain(0));
+  pending.drainStarted();
+  EXPECT_FALSE(pending.needsDrain(0));  // "c" waits for control task 1
   EXPECT_TRUE(pending.needsDrain(1));
   EXPECT_FALSE(pending.needsDrain(1));  // marked queued by the call before
   EXPECT_EQ(popAll(pending, 1), std::vector<std::string>{"c"});
